@@ -1,0 +1,31 @@
+# Helpers shared by every folder's CMakeLists.
+
+# Warnings for our own code: -Wall -Wextra, and errors when TESSELLON_WERROR is on.
+option(TESSELLON_WERROR "Treat warnings in our own code as errors" OFF)
+function(tessellon_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(TESSELLON_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# tessellon_library(name SOURCES ... DEPENDS ...): one library target per folder.
+function(tessellon_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+  tessellon_warnings(${name})
+endfunction()
+
+# tessellon_test(name SOURCES ... DEPENDS ...): one GoogleTest executable registered with CTest.
+function(tessellon_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main GTest::gmock)
+  tessellon_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESSELLON_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+    TIMEOUT 600)
+endfunction()

@@ -1,0 +1,55 @@
+#include "main/uMain.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const char* const kNoDisplay =
+    "tessellon: no display is available. Start it from a desktop session, or give it one "
+    "(for example: xvfb-run ./tessellon).\n";
+
+// Qt ends the process with an abort when it cannot reach the window system;
+// a clear message and an ordinary failing exit serve the user better.
+void FatalToExit(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "tessellon: %s\n", message.toLocal8Bit().constData());
+        if (message.contains(QLatin1String("platform plugin")) ||
+            message.contains(QLatin1String("display")))
+            std::fputs(kNoDisplay, stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+bool HasDisplay() {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true;
+#else
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#endif
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (!HasDisplay()) {
+        std::fputs(kNoDisplay, stderr);
+        return 1;
+    }
+    qInstallMessageHandler(FatalToExit);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessellon"));
+    QApplication::setOrganizationName(QStringLiteral("Tessellon"));
+    qInstallMessageHandler(nullptr);
+
+    TfrmMain frmMain;
+    frmMain.show();
+    return app.exec();
+}

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Tessellon needs.
+# Idempotent: when everything is present it only asks dpkg and returns at once.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build ccache pkg-config git
+  clang libclang-rt-14-dev clang-format
+  qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-qpa-plugins
+  libgl-dev
+  libjpeg62-turbo-dev libpng-dev zlib1g-dev libgif-dev libtiff-dev
+  libimagequant-dev libgraphicsmagick1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation fonts-liberation2 fonts-dejavu-core fontconfig
+  xvfb xauth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "installed" ] || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}" >&2
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -o DPkg::Lock::Timeout=600
+$SUDO apt-get install -y --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
