@@ -29,3 +29,16 @@ function(tessellon_test name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESSELLON_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
     TIMEOUT 600)
 endfunction()
+
+# Every library target of ours that exists, for tools (benchmarks, fuzz targets)
+# that may reach into any folder.
+function(tessellon_all_libraries out)
+  set(libs)
+  foreach(folder main layout CommUnit pictures engine codecs settings)
+    string(TOLOWER "${folder}" lower)
+    if(TARGET tessellon_${lower})
+      list(APPEND libs tessellon_${lower})
+    endif()
+  endforeach()
+  set(${out} ${libs} PARENT_SCOPE)
+endfunction()
