@@ -1,5 +1,6 @@
 #include "engine/TRubberbandLayer.h"
 
+#include "engine/TBitmap32.h"
 #include "engine/TViewGeometry.h"
 
 #include <cstdlib>
@@ -106,4 +107,168 @@ TRectF RubberbandDragLocation(const TRectF& old, TRBDragState state, float mx, f
         break;
     }
     return {l, t, r, b};
+}
+
+Qt::CursorShape RubberbandCursor(TRBDragState state) {
+    switch (state) {
+    case DragMove:
+        return Qt::SizeAllCursor;
+    case DragLeft:
+    case DragRight:
+        return Qt::SizeHorCursor;
+    case DragTop:
+    case DragBottom:
+        return Qt::SizeVerCursor;
+    case DragTopLeft:
+    case DragBottomRight:
+        return Qt::SizeFDiagCursor;
+    case DragTopRight:
+    case DragBottomLeft:
+        return Qt::SizeBDiagCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TRubberbandLayer
+
+TRubberbandLayer::TRubberbandLayer(TLayerCollection* collection) : TPositionedLayer(collection) {
+    FOptions = LayerVisible | LayerMouseEvents;
+}
+
+TRubberbandLayer::~TRubberbandLayer() {
+    Detach();
+    if (FFramedLayer)
+        FFramedLayer->RemoveNotification(this);
+    FFramedLayer = nullptr;
+}
+
+void TRubberbandLayer::SetFramedLayer(TPositionedLayer* layer) {
+    if (FFramedLayer)
+        FFramedLayer->RemoveNotification(this);
+    FFramedLayer = layer;
+    if (layer) {
+        SetLocation(layer->Location());
+        SetScaled(layer->Scaled());
+        layer->AddNotification(this);
+    }
+}
+
+void TRubberbandLayer::Notification(TCustomLayer* layer) {
+    if (layer == FFramedLayer)
+        FFramedLayer = nullptr;
+}
+
+void TRubberbandLayer::SetOptions(std::uint32_t value) {
+    TPositionedLayer::SetOptions(value & ~LayerNoUpdate);
+}
+
+void TRubberbandLayer::DoSetLocation(const TRectF& value) {
+    TPositionedLayer::DoSetLocation(value);
+    if (FFramedLayer)
+        FFramedLayer->SetLocation(value);
+}
+
+TRBDragState TRubberbandLayer::DragStateAt(int x, int y) {
+    return RubberbandDragStateAt(ViewLocation(), HandleSize, Handles, x, y);
+}
+
+bool TRubberbandLayer::DoHitTest(int x, int y) {
+    return DragStateAt(x, y) != DragNone;
+}
+
+void TRubberbandLayer::DoResizing(const TRectF& oldLocation, TRectF& newLocation,
+                                  TRBDragState dragState, TShiftState shift) {
+    if (OnResizing)
+        OnResizing(this, oldLocation, newLocation, dragState, shift);
+}
+
+void TRubberbandLayer::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (FIsDragging)
+        return;
+    FDragState = DragStateAt(x, y);
+    FIsDragging = FDragState != DragNone;
+    if (FIsDragging) {
+        FOldLocation = FLocation;
+        if (FDragState == DragMove) {
+            const TRectF a = ViewLocation();
+            FMouseShiftX = static_cast<float>(x) - a.Left;
+            FMouseShiftY = static_cast<float>(y) - a.Top;
+        } else {
+            FMouseShiftX = 0;
+            FMouseShiftY = 0;
+        }
+    }
+    TPositionedLayer::MouseDown(button, shift, x, y);
+}
+
+void TRubberbandLayer::MouseMove(TShiftState shift, int x, int y) {
+    if (!FIsDragging) {
+        FDragState = DragStateAt(x, y);
+        SetCursor(RubberbandCursor(FDragState));
+        ShowCursor(Cursor());
+        return;
+    }
+    float mx = static_cast<float>(x) - FMouseShiftX;
+    float my = static_cast<float>(y) - FMouseShiftY;
+    if (FScaled) {
+        const TRectF a = ViewLocation();
+        if (RectEmpty(a))
+            return;
+        mx = static_cast<float>((static_cast<double>(mx) - a.Left) / (a.Right - a.Left) *
+                                    RectWidth(FLocation) +
+                                FLocation.Left);
+        my = static_cast<float>((static_cast<double>(my) - a.Top) / (a.Bottom - a.Top) *
+                                    RectHeight(FLocation) +
+                                FLocation.Top);
+    }
+    TRBSizeLimits limits;
+    limits.MinWidth = MinWidth;
+    limits.MinHeight = MinHeight;
+    limits.MaxWidth = MaxWidth;
+    limits.MaxHeight = MaxHeight;
+    TRectF newLocation =
+        RubberbandDragLocation(FOldLocation, FDragState, mx, my, FResizable, limits);
+    if (FResizable)
+        DoResizing(FOldLocation, newLocation, FDragState, shift);
+    if (newLocation != FLocation)
+        SetLocation(newLocation);
+}
+
+void TRubberbandLayer::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    FIsDragging = false;
+    TPositionedLayer::MouseUp(button, shift, x, y);
+}
+
+void TRubberbandLayer::Paint(TBitmap32& target) {
+    const TRect r = RoundRect(ViewLocation());
+    if (r.IsEmpty())
+        return;
+    if (Handles & rhFrame) {
+        target.SetDashPattern(FrameDashPattern);
+        target.SetDashStep(1.0f);
+        target.SetDashCounter(0);
+        target.FrameRectDashed(r.Left, r.Top, r.Right, r.Bottom);
+    }
+    auto handle = [&](int x, int y) {
+        target.FillRectBlended(x - HandleSize, y - HandleSize, x + HandleSize, y + HandleSize,
+                               HandleFillColor);
+        target.FrameRectBlended(x - HandleSize, y - HandleSize, x + HandleSize, y + HandleSize,
+                                HandleFrameColor);
+    };
+    if (Handles & rhCorners) {
+        handle(r.Left, r.Top);
+        handle(r.Right, r.Top);
+        handle(r.Left, r.Bottom);
+        handle(r.Right, r.Bottom);
+    }
+    if (Handles & rhSides) {
+        const int cx = static_cast<int>((static_cast<std::int64_t>(r.Left) + r.Right) / 2);
+        const int cy = static_cast<int>((static_cast<std::int64_t>(r.Top) + r.Bottom) / 2);
+        handle(cx, r.Top);
+        handle(r.Left, cy);
+        handle(r.Right, cy);
+        handle(cx, r.Bottom);
+    }
 }

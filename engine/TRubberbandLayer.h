@@ -2,9 +2,13 @@
 // resizes the layer it frames.
 #pragma once
 
-#include "engine/TRectF.h"
+#include "engine/TColor32.h"
+#include "engine/TLayers.h"
+#include "engine/TRect.h"
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 enum TRBDragState {
     DragNone = 0,
@@ -48,3 +52,62 @@ TRBDragState RubberbandDragStateAt(const TRectF& viewRect, std::int32_t handleSi
 // nothing unless resizable.
 TRectF RubberbandDragLocation(const TRectF& old, TRBDragState state, float mx, float my,
                               bool resizable, const TRBSizeLimits& limits);
+
+class TRubberbandLayer;
+using TRBResizingEvent =
+    std::function<void(TRubberbandLayer* Sender, const TRectF& OldLocation, TRectF& NewLocation,
+                       TRBDragState DragState, TShiftState Shift)>;
+
+// The cursor shown over a zone.
+Qt::CursorShape RubberbandCursor(TRBDragState state);
+
+class TRubberbandLayer : public TPositionedLayer {
+public:
+    explicit TRubberbandLayer(TLayerCollection* collection);
+    ~TRubberbandLayer() override;
+    const char* ClassName() const override { return "TRubberbandLayer"; }
+
+    // The layer that follows the frame: it takes the layer's location and
+    // Scaled, then every change of the frame's location moves the layer too.
+    TPositionedLayer* FramedLayer() const { return FFramedLayer; }
+    void SetFramedLayer(TPositionedLayer* layer);
+
+    // Stored without LayerNoUpdate: the frame always repaints.
+    void SetOptions(std::uint32_t value) override;
+
+    virtual TRBDragState DragStateAt(int x, int y);
+    TRBDragState DragState() const { return FDragState; }
+    bool Dragging() const { return FIsDragging; }
+
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void Paint(TBitmap32& target) override;
+
+    std::vector<TColor32> FrameDashPattern{0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF000000u, 0xFF000000u};
+    TColor32 HandleFillColor = 0xFFFFFFFFu;
+    TColor32 HandleFrameColor = 0xFF000000u;
+    TRBHandles Handles = AllRBHandles;
+    int HandleSize = 3;
+    float MinWidth = 10;
+    float MinHeight = 10;
+    float MaxWidth = 0;
+    float MaxHeight = 0;
+    TRBResizingEvent OnResizing;
+
+protected:
+    bool DoHitTest(int x, int y) override;
+    void DoSetLocation(const TRectF& value) override;
+    void Notification(TCustomLayer* layer) override;
+    // Fires OnResizing; the handler may change newLocation.
+    virtual void DoResizing(const TRectF& oldLocation, TRectF& newLocation, TRBDragState dragState,
+                            TShiftState shift);
+
+private:
+    TPositionedLayer* FFramedLayer = nullptr;
+    bool FIsDragging = false;
+    TRBDragState FDragState = DragNone;
+    TRectF FOldLocation;
+    float FMouseShiftX = 0;
+    float FMouseShiftY = 0;
+};

@@ -147,8 +147,8 @@ bool TViewGeometry::SetOffsetY(float value) {
     return true;
 }
 
-TSize32 TViewGeometry::ShownBitmapSize() const {
-    TSize32 s;
+TSize TViewGeometry::ShownBitmapSize() const {
+    TSize s;
     if (BitmapEmpty() || FControlWidth == 0 || FControlHeight == 0)
         return s;
     const std::int32_t vw = FViewportWidth, vh = FViewportHeight;
@@ -192,7 +192,7 @@ TSize32 TViewGeometry::ShownBitmapSize() const {
 TRect TViewGeometry::BitmapRect() const {
     if (BitmapEmpty())
         return TRect{};
-    const TSize32 s = ShownBitmapSize();
+    const TSize s = ShownBitmapSize();
     TRect r{0, 0, s.cx, s.cy};
     std::int32_t dx = 0, dy = 0;
     if (FBitmapAlign == baCenter) {
@@ -249,14 +249,14 @@ std::int32_t Saturate(std::int64_t v) {
 }
 } // namespace
 
-TPoint32 TViewGeometry::ViewToBitmap(TPoint32 p) const {
+TPoint TViewGeometry::ViewToBitmap(TPoint p) const {
     const TViewTransform& t = Transform();
     // The 64-bit intermediate keeps large views from wrapping; '/' truncates toward zero.
     return {Saturate((static_cast<std::int64_t>(p.X) - t.ShiftX) * t.RevScaleX / 65536),
             Saturate((static_cast<std::int64_t>(p.Y) - t.ShiftY) * t.RevScaleY / 65536)};
 }
 
-TPoint32 TViewGeometry::BitmapToView(TPoint32 p) const {
+TPoint TViewGeometry::BitmapToView(TPoint p) const {
     const TViewTransform& t = Transform();
     return {Saturate(static_cast<std::int64_t>(p.X) * t.ScaleX / 65536 + t.ShiftX),
             Saturate(static_cast<std::int64_t>(p.Y) * t.ScaleY / 65536 + t.ShiftY)};
@@ -294,14 +294,14 @@ void TViewGeometry::SetOverSize(std::int32_t value) {
 
 void TViewGeometry::UpdateScrollRanges() {
     const std::int32_t margin = RoundHalfEven(2.0 * FOverSize * FScale);
-    const TSize32 s = ShownBitmapSize();
+    const TSize s = ShownBitmapSize();
     FHorzBar.SetRange(margin + s.cx);
     FVertBar.SetRange(margin + s.cy);
 }
 
 void TViewGeometry::UpdateImageOffset() {
     const std::int32_t ov = RoundHalfEven(static_cast<double>(FOverSize) * FScale);
-    const TSize32 s = ShownBitmapSize();
+    const TSize s = ShownBitmapSize();
     float ox, oy;
     if (FCentered && 2 * static_cast<std::int64_t>(ov) + s.cx < FViewportWidth)
         ox = (FViewportWidth - s.cx) / 2.0f;

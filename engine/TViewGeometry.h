@@ -4,7 +4,7 @@
 // the zoomable view.
 #pragma once
 
-#include "engine/TViewTypes.h"
+#include "engine/TRect.h"
 
 #include <cstdint>
 
@@ -19,18 +19,6 @@ std::int32_t RoundHalfEven(double v);
 // from zero. A zero divisor gives 0 and a result beyond the 32-bit range
 // saturates at its ends.
 std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
-
-struct TSize32 {
-    std::int32_t cx = 0;
-    std::int32_t cy = 0;
-    bool operator==(const TSize32& o) const { return cx == o.cx && cy == o.cy; }
-};
-
-struct TPoint32 {
-    std::int32_t X = 0;
-    std::int32_t Y = 0;
-    bool operator==(const TPoint32& o) const { return X == o.X && Y == o.Y; }
-};
 
 // The mapping between view and picture coordinates; scales are 16.16 fixed point.
 struct TViewTransform {
@@ -96,7 +84,7 @@ public:
     bool SetOffsetX(float value);
     bool SetOffsetY(float value);
 
-    TSize32 ShownBitmapSize() const;
+    TSize ShownBitmapSize() const;
     TRect BitmapRect() const;
 
     // The cached mapping, rebuilt on first use after a change.
@@ -106,8 +94,8 @@ public:
     // Sets the cache from a render rectangle instead of the control and marks it valid.
     void SetTransformFromRect(const TRect& r);
 
-    TPoint32 ViewToBitmap(TPoint32 p) const;
-    TPoint32 BitmapToView(TPoint32 p) const;
+    TPoint ViewToBitmap(TPoint p) const;
+    TPoint BitmapToView(TPoint p) const;
     void ViewScale(float& sx, float& sy) const;
     void ViewShift(float& dx, float& dy) const;
 

@@ -55,7 +55,7 @@ TEST(ViewArithmetic, ShownBitmapSizePerMode) {
         TScaleMode mode;
         std::int32_t cw, ch, bw, bh;
         float scale;
-        TSize32 shown;
+        TSize shown;
     } cases[] = {
         {smNormal, 300, 200, 100, 50, 3.0f, {100, 50}},
         {smStretch, 300, 200, 100, 50, 3.0f, {300, 200}},
@@ -76,8 +76,8 @@ TEST(ViewArithmetic, ShownBitmapSizePerMode) {
         EXPECT_EQ(g.ShownBitmapSize(), c.shown) << "mode " << c.mode << " " << c.bw << "x" << c.bh;
     }
     // Nothing is shown for an empty picture or a control without area.
-    EXPECT_EQ(Image(0, 100, 10, 10, smNormal).ShownBitmapSize(), TSize32{});
-    EXPECT_EQ(Image(100, 100, 10, 0, smNormal).ShownBitmapSize(), TSize32{});
+    EXPECT_EQ(Image(0, 100, 10, 10, smNormal).ShownBitmapSize(), TSize{});
+    EXPECT_EQ(Image(100, 100, 10, 0, smNormal).ShownBitmapSize(), TSize{});
 }
 
 TEST(ViewArithmetic, BitmapRectAlignment) {
@@ -104,10 +104,10 @@ TEST(ViewArithmetic, TransformAndPointMapping) {
     EXPECT_EQ(t.RevScaleX, 131072);
     EXPECT_EQ(t.ShiftX, 30);
     EXPECT_EQ(t.ShiftY, 40);
-    EXPECT_EQ(g.ViewToBitmap({30, 40}), (TPoint32{0, 0}));
-    EXPECT_EQ(g.ViewToBitmap({31, 40}), (TPoint32{2, 0}));
-    EXPECT_EQ(g.ViewToBitmap({29, 39}), (TPoint32{-2, -2}));
-    EXPECT_EQ(g.BitmapToView({3, 3}), (TPoint32{31, 41})); // 1.5 truncated
+    EXPECT_EQ(g.ViewToBitmap({30, 40}), (TPoint{0, 0}));
+    EXPECT_EQ(g.ViewToBitmap({31, 40}), (TPoint{2, 0}));
+    EXPECT_EQ(g.ViewToBitmap({29, 39}), (TPoint{-2, -2}));
+    EXPECT_EQ(g.BitmapToView({3, 3}), (TPoint{31, 41})); // 1.5 truncated
     float sx, sy, dx, dy;
     g.ViewScale(sx, sy);
     g.ViewShift(dx, dy);
@@ -117,7 +117,7 @@ TEST(ViewArithmetic, TransformAndPointMapping) {
     // The top-left corner maps to (0, 0) at any scale; MulDiv rounds the fixed-point scales.
     for (float scale : {0.37f, 1.0f, 1.1f, 3.0f, 7.5f}) {
         g.SetScale(scale);
-        EXPECT_EQ(g.ViewToBitmap({30, 40}), (TPoint32{0, 0})) << scale;
+        EXPECT_EQ(g.ViewToBitmap({30, 40}), (TPoint{0, 0})) << scale;
     }
     g.SetScale(1.0f / 3.0f); // 400 -> 133 wide
     EXPECT_EQ(g.Transform().ScaleX, MulDiv(133, 65536, 400));
@@ -125,12 +125,12 @@ TEST(ViewArithmetic, TransformAndPointMapping) {
 
     // An empty picture maps one to one.
     TViewGeometry e = Image(100, 100, 0, 0, smScale, baCustom, 2.0f);
-    EXPECT_EQ(e.ViewToBitmap({7, 9}), (TPoint32{7, 9}));
+    EXPECT_EQ(e.ViewToBitmap({7, 9}), (TPoint{7, 9}));
 
     // A render rectangle replaces the control's mapping until invalidated.
     g.SetTransformFromRect({0, 0, 400, 300});
     EXPECT_EQ(g.Transform().ScaleX, 65536);
-    EXPECT_EQ(g.ViewToBitmap({17, 5}), (TPoint32{17, 5}));
+    EXPECT_EQ(g.ViewToBitmap({17, 5}), (TPoint{17, 5}));
     g.SetTransformFromRect({0, 0, 0, 300});
     EXPECT_EQ(g.Transform().ScaleY, 65536); // degenerate rectangle: identity
     g.InvalidateTransform();
@@ -176,13 +176,13 @@ TEST(ImgViewArithmetic, SmallPictureCentredLargeOneScrolls) {
 
     g.SetScale(2.0f);
     g.ScaleChanged();
-    EXPECT_EQ(g.ShownBitmapSize(), (TSize32{800, 600}));
+    EXPECT_EQ(g.ShownBitmapSize(), (TSize{800, 600}));
     EXPECT_EQ(g.HorzBar().Range(), 800);
     EXPECT_EQ(g.VertBar().Range(), 600);
     EXPECT_FLOAT_EQ(g.HorzBar().MaxPosition(), 200.0f);
     // The picture fills the viewport, its middle in the middle.
     EXPECT_EQ(g.BitmapRect(), (TRect{-100, -50, 700, 550}));
-    EXPECT_EQ(g.ViewToBitmap({300, 250}), (TPoint32{200, 150}));
+    EXPECT_EQ(g.ViewToBitmap({300, 250}), (TPoint{200, 150}));
 
     g.SetScrollPosition(1000, -20); // clamped to the ranges
     EXPECT_EQ(g.BitmapRect(), (TRect{-200, 0, 600, 600}));
@@ -191,11 +191,11 @@ TEST(ImgViewArithmetic, SmallPictureCentredLargeOneScrolls) {
 TEST(ImgViewArithmetic, ZoomKeepsTheMiddlePoint) {
     TViewGeometry g = View(500, 400, 2000, 1600);
     g.CenterOn(700, 500);
-    EXPECT_EQ(g.ViewToBitmap({250, 200}), (TPoint32{700, 500}));
+    EXPECT_EQ(g.ViewToBitmap({250, 200}), (TPoint{700, 500}));
     for (float scale : {2.0f, 4.0f, 0.5f}) {
         g.SetScale(scale);
         g.ScaleChanged();
-        EXPECT_EQ(g.ViewToBitmap({250, 200}), (TPoint32{700, 500})) << scale;
+        EXPECT_EQ(g.ViewToBitmap({250, 200}), (TPoint{700, 500})) << scale;
     }
     // Zoomed out below the viewport: centred.
     g.SetScale(0.2f);
@@ -204,7 +204,7 @@ TEST(ImgViewArithmetic, ZoomKeepsTheMiddlePoint) {
     // Zooming back in from a centred picture lands on its middle.
     g.SetScale(1.0f);
     g.ScaleChanged();
-    EXPECT_EQ(g.ViewToBitmap({250, 200}), (TPoint32{1000, 800}));
+    EXPECT_EQ(g.ViewToBitmap({250, 200}), (TPoint{1000, 800}));
 }
 
 TEST(ImgViewArithmetic, CenterOnAndOverSize) {
@@ -240,7 +240,7 @@ TEST(ImgViewArithmetic, ViewportResizeKeepsMiddle) {
     g.SetControlSize(416, 316);
     g.SetViewportSize(400, 300);
     g.ViewportResized();
-    EXPECT_EQ(g.ViewToBitmap({200, 150}), (TPoint32{300, 700}));
+    EXPECT_EQ(g.ViewToBitmap({200, 150}), (TPoint{300, 700}));
 }
 
 } // namespace
