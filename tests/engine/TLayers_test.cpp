@@ -192,7 +192,7 @@ TEST(LayerCollection, AlphaHitTestFallsThrough) {
     TBitmapLayer* below = s.AddBitmap(0, 0, 20, 20, 1, 1, 0xFF00FF00u);
     TBitmapLayer* above = s.AddBitmap(0, 0, 20, 20, 10, 10, 0xFFFF0000u);
     above->Bitmap().SetPixel(2, 3, 0x00FF0000u); // transparent: view pixels 4..5, 6..7
-    EXPECT_EQ(s.layers.LayerAt(4, 6), above); // alpha ignored: the whole rectangle
+    EXPECT_EQ(s.layers.LayerAt(4, 6), above);    // alpha ignored: the whole rectangle
     above->SetHitTestAlpha(true);
     EXPECT_EQ(s.layers.LayerAt(4, 6), below);
     EXPECT_EQ(s.layers.LayerAt(5, 7), above); // 2.5 -> 2 and 3.5 -> 4: halves to even
@@ -236,8 +236,8 @@ TEST(LayerCollection, MouseCaptureAndButtons) {
     EXPECT_EQ(s.layers.MouseUp(mbRight, 0, 121, 10), a);
     EXPECT_EQ(s.layers.CapturingLayer(), nullptr);
     EXPECT_EQ(s.owner.cursors.back(), Qt::ArrowCursor); // release shows the default
-    EXPECT_EQ(log, (std::vector<std::string>{"move 10", "down 10", "down 120", "move 120",
-                                             "up 120", "up 121"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"move 10", "down 10", "down 120", "move 120", "up 120",
+                                             "up 121"}));
 
     // A press outside every layer reaches nobody.
     EXPECT_EQ(s.layers.MouseDown(mbLeft, ssLeft, 70, 10), nullptr);
