@@ -541,13 +541,13 @@ bool TCustomImgView32::SizeGripShown() const {
         return false;
     if (FSizeGrip == sgAlways)
         return true;
-    // Automatic: only while the view and its parents fill the window's corner.
+    // Automatic: only while the view and each parent up to the window fill their parents.
     const QWidget* w = this;
     while (!w->isWindow()) {
         const QWidget* parent = w->parentWidget();
         if (!parent)
             return false;
-        if (w->geometry().bottomRight() != parent->rect().bottomRight())
+        if (w->geometry() != parent->rect())
             return false;
         w = parent;
     }

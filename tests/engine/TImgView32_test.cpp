@@ -426,3 +426,37 @@ TEST_F(ImageView, ResizePreviews) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ImageView, SizeGripCorner) {
+    QWidget window;
+    window.resize(300, 200);
+    auto* view = new TImgView32(&window);
+    TIVScrollProperties bars;
+    bars.Size = Bar;
+    view->SetScrollBars(bars);
+    view->setGeometry(0, 0, 300, 200); // fills the window
+    window.show();
+    EXPECT_EQ(view->SizeGripRect(), TRect(284, 184, 300, 200));
+    EXPECT_TRUE(view->SizeGripShown());
+    view->setGeometry(0, 0, 250, 200);
+    EXPECT_FALSE(view->SizeGripShown());
+    view->SetSizeGrip(sgAlways);
+    EXPECT_TRUE(view->SizeGripShown());
+
+    // The corner is not part of the picture: presses there reach nobody.
+    int downs = 0;
+    view->OnMouseDown = [&](TCustomImage32*, TMouseButton, TShiftState, int, int, TCustomLayer*) {
+        ++downs;
+    };
+    Move(view, 240, 190);
+    EXPECT_EQ(view->cursor().shape(), Qt::SizeFDiagCursor);
+    Press(view, 240, 190, Qt::RightButton);
+    Release(view, 240, 190, Qt::RightButton);
+    EXPECT_EQ(downs, 0);
+    view->SetSizeGrip(sgNone);
+    EXPECT_FALSE(view->SizeGripShown());
+}
+
+} // namespace
