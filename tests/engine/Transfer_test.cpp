@@ -274,3 +274,15 @@ TEST(TransferStretched, MatchesAPixelByPixelReference) {
         ASSERT_EQ(Pixels(Dst), Expected) << "round " << Round;
     }
 }
+
+TEST(TransferBlock, AStoreDrawnOntoItselfReadsTheOriginalPixels) {
+    TBitmap32 B;
+    Fill(B, 3, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    // Shifted one down and one right: without a snapshot 1 would run down the diagonal.
+    TransferBlock(&B, 1, 1, B.BoundsRect(), &B, B.BoundsRect(), dmOpaque);
+    EXPECT_EQ(Pixels(B), (std::vector<TColor32>{1, 2, 3, 4, 1, 2, 7, 4, 5}));
+    Fill(B, 3, 1, {1, 2, 3});
+    TransferStretched(&B, TRect(0, 0, 3, 1), B.BoundsRect(), &B, TRect(0, 0, 2, 1), nullptr,
+                      dmOpaque);
+    EXPECT_EQ(Pixels(B), (std::vector<TColor32>{1, 1, 2}));
+}
