@@ -1,14 +1,16 @@
-// A QGuiApplication for the tests that measure or draw text; made once and
-// kept for the rest of the run.
+// An application object for the tests that measure or draw text; made once
+// and kept for the rest of the run. It is a QApplication, so that widget
+// tests in the same executable can share it.
 #pragma once
 
-#include <QGuiApplication>
+#include <QApplication>
 
 inline void EnsureGuiApplication() {
-    if (QGuiApplication::instance() != nullptr)
+    if (QCoreApplication::instance() != nullptr)
         return;
     static int Argc = 1;
     static char Name[] = "test_engine";
     static char* Argv[] = {Name, nullptr};
-    static QGuiApplication App(Argc, Argv);
+    static QApplication* App = new QApplication(Argc, Argv);
+    (void)App;
 }
