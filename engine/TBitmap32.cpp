@@ -22,7 +22,7 @@ namespace {
 }
 
 void RequireGuiApplication() {
-    if (QGuiApplication::instance() == nullptr)
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
         throw std::runtime_error("Text output needs a running application");
 }
 
