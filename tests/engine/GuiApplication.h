@@ -1,9 +1,24 @@
 // An application object for the tests that measure or draw text; made once
 // and kept for the rest of the run. It is a QApplication, so that widget
-// tests in the same executable can share it.
+// tests in the same executable can share it, and it is destroyed once all
+// tests have run, so that the font caches it holds are released.
 #pragma once
 
 #include <QApplication>
+
+#include <gtest/gtest.h>
+
+class TGuiApplicationEnvironment : public ::testing::Environment {
+public:
+    explicit TGuiApplicationEnvironment(QApplication* App) : FApp(App) {}
+    void TearDown() override {
+        delete FApp;
+        FApp = nullptr;
+    }
+
+private:
+    QApplication* FApp;
+};
 
 inline void EnsureGuiApplication() {
     if (QCoreApplication::instance() != nullptr)
@@ -11,6 +26,6 @@ inline void EnsureGuiApplication() {
     static int Argc = 1;
     static char Name[] = "test_engine";
     static char* Argv[] = {Name, nullptr};
-    static QApplication* App = new QApplication(Argc, Argv);
-    (void)App;
+    ::testing::AddGlobalTestEnvironment(
+        new TGuiApplicationEnvironment(new QApplication(Argc, Argv)));
 }
