@@ -1,7 +1,7 @@
 #include "engine/TImgView32.h"
 
 #include "engine/TRubberbandLayer.h"
-#include "tests/engine/WidgetTestApp.h"
+#include "tests/engine/GuiApplication.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -19,7 +19,7 @@ constexpr int Bar = 16;
 
 class ImageView : public ::testing::Test {
 protected:
-    void SetUp() override { WidgetTestApp(); }
+    void SetUp() override { EnsureGuiApplication(); }
 
     // A shown view whose viewport (without the bars) is vw x vh.
     static std::unique_ptr<TImgView32> MakeView(int vw, int vh) {
