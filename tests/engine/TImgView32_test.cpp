@@ -35,7 +35,13 @@ protected:
     static void Press(QWidget* w, int x, int y, Qt::MouseButton b = Qt::LeftButton) {
         QTest::mousePress(w, b, Qt::NoModifier, QPoint(x, y));
     }
-    static void Move(QWidget* w, int x, int y) { QTest::mouseMove(w, QPoint(x, y)); }
+    // The window system drops a move to where the pointer already is, so the
+    // pointer first goes one pixel aside; every handler here reacts to the last
+    // position only.
+    static void Move(QWidget* w, int x, int y) {
+        QTest::mouseMove(w, QPoint(x + 1, y));
+        QTest::mouseMove(w, QPoint(x, y));
+    }
     static void Release(QWidget* w, int x, int y, Qt::MouseButton b = Qt::LeftButton) {
         QTest::mouseRelease(w, b, Qt::NoModifier, QPoint(x, y));
     }
@@ -233,7 +239,9 @@ TEST_F(FrameDrag, CornersSidesAndLimits) {
     };
     Drag(219, 109, 240, 109);
     EXPECT_EQ(layer->Location(), (TRectF{0, 0, 70, 60}));
-    EXPECT_EQ(states, std::vector<TRBDragState>{DragRight});
+    ASSERT_FALSE(states.empty());
+    for (TRBDragState state : states)
+        EXPECT_EQ(state, DragRight);
 }
 
 TEST_F(FrameDrag, NotResizableStillMoves) {
@@ -393,6 +401,18 @@ TEST_F(ImageView, BackgroundAndBuffer) {
     EXPECT_EQ(image.Buffer().Pixel(45, 35), 0xFF00FF00u);
     EXPECT_EQ(image.Buffer().Pixel(44, 35), 0xFF0000FFu);
     EXPECT_EQ(image.Buffer().Pixel(50, 45), 0xFF0000FFu);
+    // What reaches the screen: the buffer's colours, opaque even where a blend
+    // left the alpha below 255.
+    auto* layer = new TBitmapLayer(&image.Layers());
+    layer->Bitmap().SetSize(1, 1);
+    layer->Bitmap().SetPixel(0, 0, 0x80FF0000u);
+    layer->Bitmap().SetDrawMode(dmBlend);
+    layer->SetLocation({0, 0, 1, 1});
+    const QImage shown = image.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(shown.pixel(45, 35), 0xFF00FF00u);
+    EXPECT_EQ(shown.pixel(44, 35), 0xFF0000FFu);
+    EXPECT_EQ(shown.pixel(0, 0), 0xFF800080u);
+    delete layer;
 
     // The buffer keeps its slack until the control is more than 40 pixels smaller.
     image.resize(130, 80);
