@@ -53,9 +53,13 @@ struct Document {
     }
 };
 
+// Made on first use and freed before the application object goes.
+std::unique_ptr<Document> TheDocument;
+
 Document& Doc() {
-    static Document doc;
-    return doc;
+    if (!TheDocument)
+        TheDocument = std::make_unique<Document>();
+    return *TheDocument;
 }
 
 void BM_Repaint(benchmark::State& state) {
@@ -104,5 +108,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    TheDocument.reset();
     return 0;
 }
