@@ -580,10 +580,6 @@ bool TCustomImgView32::HandleOwnMouseMove(QMouseEvent* event) {
     return true;
 }
 
-void TCustomImgView32::DoPaintBuffer() {
-    TCustomImage32::DoPaintBuffer();
-}
-
 void TCustomImgView32::paintEvent(QPaintEvent* event) {
     TCustomImage32::paintEvent(event);
     if (!FBarsShown)

@@ -201,7 +201,6 @@ public:
     TRect SizeGripRect() const;
 
 protected:
-    void DoPaintBuffer() override;
     void DoBitmapResized() override;
     void DoScaleChanged() override;
     void DoScaleModeChanged() override;
