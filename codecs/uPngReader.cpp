@@ -27,6 +27,7 @@ struct TPngSession {
     TPngTransparency Transparency;
     std::uint32_t TransparentColor;
     std::size_t RowBytes;
+    bool ExceedsLimit;
 };
 
 void PngError(png_structp png, png_const_charp message) {
@@ -36,7 +37,13 @@ void PngError(png_structp png, png_const_charp message) {
     png_longjmp(png, 1);
 }
 
-void PngWarning(png_structp, png_const_charp) {}
+// libpng reports sides beyond the user limits (our own ceiling) as a warning
+// before it fails on the header.
+void PngWarning(png_structp png, png_const_charp message) {
+    TPngSession* s = static_cast<TPngSession*>(png_get_error_ptr(png));
+    if (message != nullptr && std::strstr(message, "exceeds user limit") != nullptr)
+        s->ExceedsLimit = true;
+}
 
 void PngRead(png_structp png, png_bytep out, png_size_t count) {
     TPngSession* s = static_cast<TPngSession*>(png_get_io_ptr(png));
@@ -170,8 +177,10 @@ TDecodedPicture DecodePng(const std::uint8_t* data, std::size_t size,
     s->Info = png_create_info_struct(s->Png);
     if (s->Info == nullptr)
         throw ECodecError(TCodecFailure::Unreadable, "PNG: cannot start the decoder");
-    if (!PngReadHeader(s.get()))
-        throw ECodecError(TCodecFailure::Corrupt, std::string("PNG: ") + s->Message);
+    if (!PngReadHeader(s.get())) {
+        throw ECodecError(s->ExceedsLimit ? TCodecFailure::TooLarge : TCodecFailure::Corrupt,
+                          std::string("PNG: ") + s->Message);
+    }
     TDecodedPicture picture;
     AllocatePicture(picture, s->Width, s->Height, options.MaxPixels, "PNG");
     if (s->RowBytes != std::size_t(s->Width) * 4)
