@@ -2,6 +2,7 @@
 // mirrors and quarter turns, and the change notifications.
 #pragma once
 
+#include "engine/TCanvas.h"
 #include "engine/TColor32.h"
 #include "engine/TFont.h"
 #include "engine/TNotifiablePersistent.h"
@@ -20,7 +21,6 @@
 
 class TBitmap;
 class TBitmap32;
-class TCanvas;
 
 // The largest store: 1 Gi pixels (4 GiB of pixel memory). Larger sizes, and
 // sizes whose byte count would overflow, fail like a failed allocation.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -224,4 +225,64 @@ TEST(TransferStretched, SourceRectangleChecks) {
     TransferStretched(&Dst, TRect(2, 0, 4, 2), Dst.BoundsRect(), &Src, Src.BoundsRect(), nullptr,
                       dmOpaque);
     EXPECT_TRUE(Log.Areas.empty());
+}
+
+namespace {
+
+// Pixel-by-pixel reference of a stretched opaque transfer: every destination
+// pixel inside the clip, the destination rectangle and the store takes the
+// source pixel at the nearest-neighbour position.
+std::vector<TColor32> ReferenceStretch(const TBitmap32& Dst, const TRect& DstRect,
+                                       const TRect& Clip, const TBitmap32& Src,
+                                       const TRect& SrcRect) {
+    std::vector<TColor32> Out = Pixels(Dst);
+    const auto Map = [](int D, int DLo, int DLen, int SLo, int SHi) {
+        if (DLen <= 1)
+            return (SLo + SHi - 1) / 2;
+        const float Scale = float(double(SHi - SLo) / DLen);
+        return int(double(SLo) + double(D - DLo) * double(Scale));
+    };
+    for (int Y = 0; Y < Dst.Height(); ++Y)
+        for (int X = 0; X < Dst.Width(); ++X) {
+            if (!Clip.Contains(X, Y) || !DstRect.Contains(X, Y))
+                continue;
+            const int SX = Map(X, DstRect.Left, DstRect.Width(), SrcRect.Left, SrcRect.Right);
+            const int SY = Map(Y, DstRect.Top, DstRect.Height(), SrcRect.Top, SrcRect.Bottom);
+            Out[std::size_t(Y * Dst.Width() + X)] = Src.Pixel(SX, SY);
+        }
+    return Out;
+}
+
+} // namespace
+
+TEST(TransferStretched, MatchesAPixelByPixelReference) {
+    std::mt19937 Rng(5);
+    const auto Between = [&](int Lo, int Hi) { return Lo + int(Rng() % unsigned(Hi - Lo + 1)); };
+    for (int Round = 0; Round < 300; ++Round) {
+        TBitmap32 Src, Dst;
+        Src.SetSize(Between(1, 9), Between(1, 9));
+        for (int I = 0; I < Src.Width() * Src.Height(); ++I)
+            Src.Bits()[I] = TColor32(I + 1);
+        Dst.SetSize(Between(1, 12), Between(1, 12));
+        const int SL = Between(0, Src.Width() - 1), ST = Between(0, Src.Height() - 1);
+        const TRect SrcRect(SL, ST, Between(SL + 1, Src.Width()), Between(ST + 1, Src.Height()));
+        const int DL = Between(-6, 10), DT = Between(-6, 10);
+        const TRect DstRect(DL, DT, DL + Between(1, 20), DT + Between(1, 20));
+        const TRect Clip(Between(-2, 6), Between(-2, 6), Between(0, 14), Between(0, 14));
+        const std::vector<TColor32> Expected = ReferenceStretch(Dst, DstRect, Clip, Src, SrcRect);
+        TransferStretched(&Dst, DstRect, Clip, &Src, SrcRect, nullptr, dmOpaque);
+        ASSERT_EQ(Pixels(Dst), Expected) << "round " << Round;
+    }
+}
+
+TEST(TransferBlock, AStoreDrawnOntoItselfReadsTheOriginalPixels) {
+    TBitmap32 B;
+    Fill(B, 3, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    // Shifted one down and one right: without a snapshot 1 would run down the diagonal.
+    TransferBlock(&B, 1, 1, B.BoundsRect(), &B, B.BoundsRect(), dmOpaque);
+    EXPECT_EQ(Pixels(B), (std::vector<TColor32>{1, 2, 3, 4, 1, 2, 7, 4, 5}));
+    Fill(B, 3, 1, {1, 2, 3});
+    TransferStretched(&B, TRect(0, 0, 3, 1), B.BoundsRect(), &B, TRect(0, 0, 2, 1), nullptr,
+                      dmOpaque);
+    EXPECT_EQ(Pixels(B), (std::vector<TColor32>{1, 1, 2}));
 }
