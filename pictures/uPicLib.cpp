@@ -170,3 +170,8 @@ bool LoadPictureToBitmap(const std::string& FileName, TBitmap& Dest) {
 void LoadBitmap32FromFile(TBitmap32& Dest, const std::string& FileName) {
     CopyToBitmap32(DecodePictureFile(FileName), Dest);
 }
+
+namespace {
+// Linking the loaders gives every pixel store its LoadFromFile.
+const bool gLoaderInstalled = (TBitmap32::SetFileLoader(&LoadBitmap32FromFile), true);
+} // namespace

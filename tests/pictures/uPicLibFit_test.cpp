@@ -60,7 +60,8 @@ TEST(ResampleBilinear, HandComputedGreyLevels) {
         TBitmap dst(pf24bit);
         dst.SetSize(4, 2);
         ResampleBilinear(src, dst);
-        EXPECT_EQ(Levels(dst), (std::vector<std::vector<int>>{{0, 63, 127, 191}, {0, 63, 127, 191}}));
+        EXPECT_EQ(Levels(dst),
+                  (std::vector<std::vector<int>>{{0, 63, 127, 191}, {0, 63, 127, 191}}));
     }
     {
         TBitmap src = Grey({{0, 200}, {100, 255}});
@@ -110,9 +111,9 @@ TEST(FitPicture, KeptRatioSizesAndPlacement) {
         int sw, sh, w, h;
         int scaledW, scaledH, x, y;
     } cases[] = {
-        {640, 480, 240, 220, 240, 180, 0, 20},  {300, 600, 240, 220, 110, 220, 65, 0},
-        {50, 50, 240, 220, 220, 220, 10, 0},    {1024, 768, 240, 180, 240, 179, 0, 0},
-        {1000, 5, 240, 220, 240, 1, 0, 109},    {480, 440, 240, 220, 240, 220, 0, 0},
+        {640, 480, 240, 220, 240, 180, 0, 20}, {300, 600, 240, 220, 110, 220, 65, 0},
+        {50, 50, 240, 220, 220, 220, 10, 0},   {1024, 768, 240, 180, 240, 179, 0, 0},
+        {1000, 5, 240, 220, 240, 1, 0, 109},   {480, 440, 240, 220, 240, 220, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.sw << "x" << c.sh << " into " << c.w << "x" << c.h);
@@ -127,8 +128,10 @@ TEST(FitPicture, KeptRatioSizesAndPlacement) {
         // Fill exactly outside the placed picture, picture exactly inside.
         for (int y = 0; y < c.h; ++y)
             for (int x = 0; x < c.w; ++x) {
-                const bool inside = x >= c.x && x < c.x + c.scaledW && y >= c.y && y < c.y + c.scaledH;
-                ASSERT_TRUE(inside ? IsColour(pic, x, y, 255, 255, 255) : IsColour(pic, x, y, 0, 0, 255))
+                const bool inside =
+                    x >= c.x && x < c.x + c.scaledW && y >= c.y && y < c.y + c.scaledH;
+                ASSERT_TRUE(inside ? IsColour(pic, x, y, 255, 255, 255)
+                                   : IsColour(pic, x, y, 0, 0, 255))
                     << "pixel " << x << "," << y;
             }
     }
@@ -139,7 +142,8 @@ TEST(FitPicture, TypesAndFailures) {
     for (int type : {0, -1, -2}) {
         TBitmap pic = Grey({{0, 255}});
         ASSERT_TRUE(FitPicture(pic, 4, 2, type, 0));
-        EXPECT_EQ(Levels(pic), (std::vector<std::vector<int>>{{0, 63, 127, 191}, {0, 63, 127, 191}}));
+        EXPECT_EQ(Levels(pic),
+                  (std::vector<std::vector<int>>{{0, 63, 127, 191}, {0, 63, 127, 191}}));
     }
     {
         TBitmap pic = Solid(100, 50, 1, 2, 3);

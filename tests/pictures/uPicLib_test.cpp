@@ -30,8 +30,8 @@ protected:
         s.Width = 3;
         s.Height = 2;
         s.ColorType = PNG_COLOR_TYPE_RGB_ALPHA;
-        s.Samples = {255, 0, 0, 255, 0, 200, 0, 128, 0, 0, 255, 0,
-                     10, 10, 10, 255, 20, 20, 20, 255, 30, 30, 30, 255};
+        s.Samples = {255, 0,  0,  255, 0,  200, 0,  128, 0,  0,  255, 0,
+                     10,  10, 10, 255, 20, 20,  20, 255, 30, 30, 30,  255};
         return fixtures::WritePng(s);
     }
 
@@ -162,7 +162,7 @@ TEST_F(Loaders, FilesThatCannotBeReadFailQuietly) {
         EXPECT_EQ(LoadPictureToBitmap32(path, b32), c.loads);
         EXPECT_EQ(LoadPictureToBitmap(path, b), c.loads);
         if (!c.loads) {
-            EXPECT_ANY_THROW(LoadBitmap32FromFile(b32, path));
+            EXPECT_ANY_THROW(b32.LoadFromFile(path));
         }
     }
     TBitmap32 untouched;
@@ -180,7 +180,7 @@ TEST_F(Loaders, IsPngFileChecksTheSignature) {
 
 TEST_F(Loaders, LoadFromFileComposesDrawnPicturesOntoWhite) {
     TBitmap32 b;
-    LoadBitmap32FromFile(b, Save("a.png", AlphaPng()));
+    b.LoadFromFile(Save("a.png", AlphaPng()));
     EXPECT_EQ(b.Pixel(2, 0), 0xFFFFFFFFu);
     EXPECT_EQ(b.Pixel(0, 0), 0xFFFF0000u);
 }
