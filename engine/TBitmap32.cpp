@@ -22,7 +22,7 @@ namespace {
 }
 
 void RequireGuiApplication() {
-    if (QGuiApplication::instance() == nullptr)
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
         throw std::runtime_error("Text output needs a running application");
 }
 
@@ -215,6 +215,13 @@ void TransferBlock(TBitmap32* Dst, int DstX, int DstY, const TRect& DstClip, con
         Mode = dmOpaque;
     TRect Clip;
     IntersectRect(Clip, DstClip, Dst->BoundsRect());
+    // A store drawn onto itself reads from a snapshot, so that overlapping
+    // rectangles give the same result as two separate stores.
+    TBitmap32 Snapshot;
+    if (Src == Dst) {
+        Snapshot.Assign(*Src);
+        Src = &Snapshot;
+    }
     TRect S;
     if (IntersectRect(S, SrcRect, Src->BoundsRect())) {
         TRect D = OffsetRect(S, DstX - SrcRect.Left, DstY - SrcRect.Top);
@@ -244,6 +251,11 @@ void TransferStretched(TBitmap32* Dst, const TRect& DstRect, const TRect& DstCli
         return;
     if (Mode == dmCustom && !Handler)
         Mode = dmOpaque;
+    TBitmap32 Snapshot;
+    if (Src == Dst) {
+        Snapshot.Assign(*Src);
+        Src = &Snapshot;
+    }
     if (SrcRect.Width() == DstRect.Width() && SrcRect.Height() == DstRect.Height()) {
         BlockBlend(*Dst, Clip, *Src, SrcRect.Left + Clip.Left - DstRect.Left,
                    SrcRect.Top + Clip.Top - DstRect.Top, Mode, Handler);
@@ -747,4 +759,18 @@ void TBitmap32::Rotate270() {
     SetSize(H, W);
     if (!Turned.empty() && !IsEmpty())
         std::memcpy(FBits, Turned.data(), Turned.size() * 4);
+}
+
+namespace {
+TBitmap32::TFileLoader gFileLoader = nullptr;
+}
+
+void TBitmap32::SetFileLoader(TFileLoader Loader) {
+    gFileLoader = Loader;
+}
+
+void TBitmap32::LoadFromFile(const std::string& FileName) {
+    if (!gFileLoader)
+        throw std::runtime_error("No picture loader is available for \"" + FileName + "\".");
+    gFileLoader(*this, FileName);
 }

@@ -2,6 +2,7 @@
 // mirrors and quarter turns, and the change notifications.
 #pragma once
 
+#include "engine/TCanvas.h"
 #include "engine/TColor32.h"
 #include "engine/TFont.h"
 #include "engine/TNotifiablePersistent.h"
@@ -20,7 +21,6 @@
 
 class TBitmap;
 class TBitmap32;
-class TCanvas;
 
 // The largest store: 1 Gi pixels (4 GiB of pixel memory). Larger sizes, and
 // sizes whose byte count would overflow, fail like a failed allocation.
@@ -183,6 +183,14 @@ public:
     // The bitmap becomes 32 bits and takes Font, size and pixels (alpha kept).
     void AssignTo(TBitmap& Dest) const;
     void MakeOpaque();
+
+    // Decodes a picture file by its extension into this store: drawn formats
+    // composed onto white, 32-bit bitmaps with their alpha. Raises an error when
+    // the file cannot be read. The decoding itself lives with the picture
+    // loaders, which install it; without them this raises an error too.
+    void LoadFromFile(const std::string& FileName);
+    using TFileLoader = void (*)(TBitmap32& Dest, const std::string& FileName);
+    static void SetFileLoader(TFileLoader Loader);
 
     // Text in Font.
     TFont& Font() { return FFont; }

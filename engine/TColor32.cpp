@@ -108,7 +108,8 @@ TColor SystemColor(int Index) {
         return clBlack;
     QPalette::ColorGroup Group;
     QPalette::ColorRole Role;
-    if (QGuiApplication::instance() != nullptr && PaletteRole(Index, Group, Role)) {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr &&
+        PaletteRole(Index, Group, Role)) {
         const QColor C = QGuiApplication::palette().color(Group, Role);
         return Rgb(C.red(), C.green(), C.blue());
     }

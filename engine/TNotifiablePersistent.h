@@ -8,9 +8,9 @@
 #include <string>
 
 // A broken internal rule, such as an EndUpdate without its BeginUpdate.
-class EAssertionFailed : public std::logic_error {
+class EAssertionFailed : public std::runtime_error {
 public:
-    explicit EAssertionFailed(const std::string& Message) : std::logic_error(Message) {}
+    explicit EAssertionFailed(const std::string& Message) : std::runtime_error(Message) {}
 };
 
 class TNotifiablePersistent;
