@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
-#include <unordered_map>
 
 namespace {
 
@@ -62,27 +61,30 @@ TRgb RgbOf(std::uint32_t pixel) {
     return pixel & 0x00FFFFFF;
 }
 
-// Maps colours to palette indices, remembering each colour's answer: pictures
-// repeat their colours a lot and the nearest-colour search is the costly part.
-template <typename TFind> class TColorCache {
-public:
-    explicit TColorCache(TFind find) : FFind(find) {}
-    int operator()(TRgb color) {
-        if (color == FLastColor && FLastIndex >= 0)
-            return FLastIndex;
-        auto it = FCache.find(color);
-        const int index = it != FCache.end() ? it->second : (FCache[color] = FFind(color));
-        FLastColor = color;
-        FLastIndex = index;
-        return index;
+// For every sum r + g + b, the index of the nearest grey of the halftone palette
+// (the cube's six greys and the ramp's 40 together): the grey whose level is
+// nearest to the mean of the channels, the lower index on a tie.
+std::array<std::uint8_t, 766> MakeNearestGreyTable(const std::array<TRgb, 256>& palette) {
+    std::array<std::uint8_t, 766> table{};
+    for (int sum = 0; sum <= 765; ++sum) {
+        int grey = 0;
+        int greyError = std::numeric_limits<int>::max();
+        auto consider = [&](int index) {
+            const int level = Red(palette[static_cast<std::size_t>(index)]);
+            const int error = std::abs(3 * level - sum);
+            if (error < greyError || (error == greyError && index < grey)) {
+                grey = index;
+                greyError = error;
+            }
+        };
+        for (int a = 0; a < 6; ++a)
+            consider(a * 43);
+        for (int i = 216; i < 256; ++i)
+            consider(i);
+        table[static_cast<std::size_t>(sum)] = static_cast<std::uint8_t>(grey);
     }
-
-private:
-    TFind FFind;
-    std::unordered_map<TRgb, int> FCache;
-    TRgb FLastColor = 0;
-    int FLastIndex = -1;
-};
+    return table;
+}
 
 } // namespace
 
@@ -119,27 +121,14 @@ int NearestStandardColor(TRgb color) {
 
 int NearestHalftoneColor(TRgb color) {
     // The palette is a cube plus a grey ramp. The nearest cube entry is found
-    // channel by channel; the nearest grey (the cube's six greys and the ramp's 40
-    // together) is the one nearest to the mean of the three channels. The answer
-    // is the nearer of the two.
+    // channel by channel; the nearest grey is the one nearest to the mean of the
+    // three channels (the squared distance to a grey v is 3 (v - mean)^2 plus a
+    // part that does not depend on v). The answer is the nearer of the two.
     const auto& palette = HalftonePalette();
+    static const std::array<std::uint8_t, 766> nearestGrey = MakeNearestGreyTable(palette);
     const int cube = NearestCubeLevel(Red(color)) * 36 + NearestCubeLevel(Green(color)) * 6 +
                      NearestCubeLevel(Blue(color));
-    const int sum = Red(color) + Green(color) + Blue(color);
-    int grey = 0;
-    int greyError = std::numeric_limits<int>::max();
-    auto consider = [&](int index) {
-        const int level = Red(palette[static_cast<std::size_t>(index)]);
-        const int error = std::abs(3 * level - sum);
-        if (error < greyError || (error == greyError && index < grey)) {
-            grey = index;
-            greyError = error;
-        }
-    };
-    for (int a = 0; a < 6; ++a)
-        consider(a * 43);
-    for (int i = 216; i < 256; ++i)
-        consider(i);
+    const int grey = nearestGrey[static_cast<std::size_t>(Red(color) + Green(color) + Blue(color))];
     const int dc = Distance(color, palette[static_cast<std::size_t>(cube)]);
     const int dg = Distance(color, palette[static_cast<std::size_t>(grey)]);
     if (dg < dc || (dg == dc && grey < cube))
@@ -200,8 +189,17 @@ std::vector<std::uint8_t> EncodeBmp(const TPixelView& picture, int bitsPerPixel)
     else if (bitsPerPixel == 8)
         putPalette(HalftonePalette().data(), HalftonePalette().size());
 
-    TColorCache nearest16(NearestStandardColor);
-    TColorCache nearest256(NearestHalftoneColor);
+    // Neighbouring pixels often share their colour; the last answer is kept.
+    TRgb lastColor = 0;
+    int lastIndex = -1;
+    auto nearest16 = [&](TRgb color) {
+        if (lastIndex < 0 || color != lastColor) {
+            lastColor = color;
+            lastIndex = NearestStandardColor(color);
+        }
+        return lastIndex;
+    };
+    auto nearest256 = [](TRgb color) { return NearestHalftoneColor(color); };
     const std::size_t width = static_cast<std::size_t>(picture.Width);
     for (int y = picture.Height - 1; y >= 0; --y) {
         const std::uint32_t* src = picture.Row(y);
