@@ -3,7 +3,9 @@
 // File format, one line per entry, oldest first, each ended by CR LF:
 //   "[" DateTime "]" Action ">" Description
 // with every ">" of Action written twice. The text is in the system's 8-bit
-// encoding. Only the newest entries are kept, about SizeLimit characters' worth.
+// encoding. Only the newest entries are kept, about SizeLimit characters' worth;
+// a line's characters are counted as the QString holding it (line break
+// included), which for the program's ASCII entries is its number of bytes.
 #pragma once
 
 #include <QByteArray>
