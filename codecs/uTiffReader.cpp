@@ -135,7 +135,8 @@ TDecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size,
     image.req_orientation = image.orientation;
     if (!TIFFRGBAImageGet(&image, picture.Pixels.data(), image.width, image.height))
         throw fail(TCodecFailure::Corrupt, "damaged picture data");
-    const bool associated = image.alpha == EXTRASAMPLE_ASSOCALPHA;
+    // libtiff delivers both kinds of alpha premultiplied; divide it out.
+    const bool associated = image.alpha != 0;
     picture.HasAlpha = image.alpha != 0;
     for (std::uint32_t& pixel : picture.Pixels) {
         unsigned r = TIFFGetR(pixel), g = TIFFGetG(pixel), b = TIFFGetB(pixel);

@@ -10,8 +10,9 @@
 #include <cstdint>
 #include <string>
 
-// The picture is a bitmap; HasAlpha when the file has an alpha sample, which is
-// delivered straight (associated alpha is divided out).
+// The picture is a bitmap; HasAlpha when the file has an alpha sample. Alpha is
+// delivered straight; as libtiff premultiplies it, colours of translucent pixels
+// may be off by one and fully transparent pixels come out black.
 TDecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size,
                            const TDecodeOptions& options = {});
 TDecodedPicture DecodeTiffFile(const std::string& path, const TDecodeOptions& options = {});
