@@ -89,6 +89,17 @@ TDecodedPicture DecodeWithMagick(const std::uint8_t* data, std::size_t size, con
     // "FORMAT:" names the format explicitly, so the data's content cannot choose another.
     std::snprintf(info->magick, sizeof info->magick, "%s", format);
     std::snprintf(info->filename, sizeof info->filename, "%s:", format);
+    {
+        // Read the header alone first, so that the caller's ceiling holds before
+        // any pixel memory is taken.
+        TMagickException pingException;
+        std::unique_ptr<Image, TImageFree> header(
+            PingBlob(info.get(), data, size, &pingException.Info));
+        if (!header)
+            throw ECodecError(pingException.Reason(), name + pingException.Text());
+        CheckPictureSize(static_cast<std::int64_t>(header->columns),
+                         static_cast<std::int64_t>(header->rows), options.MaxPixels, format);
+    }
     TMagickException exception;
     std::unique_ptr<Image, TImageFree> image(BlobToImage(info.get(), data, size, &exception.Info));
     if (!image)
