@@ -74,9 +74,11 @@ Bytes MakePsd(const PsdSpec& s) {
     }
     const std::size_t rowBytes = s.Depth == 1 ? (s.Width + 7) / 8 : s.Width * s.Depth / 8;
     std::vector<Bytes> rows;
-    for (const Bytes& c : s.Channels)
+    for (Bytes c : s.Channels) {
+        c.resize(s.Height * rowBytes); // cases that change the depth keep the data short
         for (std::size_t y = 0; y < s.Height; ++y)
             rows.push_back(PackBits(c.data() + y * rowBytes, rowBytes));
+    }
     for (const Bytes& r : rows)
         PutBE16(b, unsigned(r.size()));
     for (const Bytes& r : rows)
