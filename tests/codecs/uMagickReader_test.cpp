@@ -151,3 +151,78 @@ TEST(MagickReader, FormatsWithoutADecoderHereFailAsUnsupported) {
         EXPECT_EQ(e.Reason(), TCodecFailure::Unsupported) << e.what();
     }
 }
+
+namespace {
+
+// An icon file of 32-bit entries; each entry's pixels are rows from the top,
+// mask bits set where a pixel is clear.
+struct IconEntry {
+    unsigned Size;
+    std::vector<std::uint32_t> Pixels;
+};
+
+Bytes MakeIcon(const std::vector<IconEntry>& entries) {
+    Bytes head, body;
+    fixtures::PutLE16(head, 0);
+    fixtures::PutLE16(head, 1);
+    fixtures::PutLE16(head, unsigned(entries.size()));
+    std::uint32_t offset = 6 + 16 * std::uint32_t(entries.size());
+    for (const IconEntry& e : entries) {
+        const unsigned maskRow = ((e.Size + 31) / 32) * 4;
+        Bytes dib;
+        for (std::uint32_t v : {40u, e.Size, e.Size * 2})
+            fixtures::PutLE32(dib, v);
+        fixtures::PutLE16(dib, 1);
+        fixtures::PutLE16(dib, 32);
+        dib.insert(dib.end(), 24, 0);
+        for (unsigned y = e.Size; y-- > 0;)
+            for (unsigned x = 0; x < e.Size; ++x)
+                fixtures::PutLE32(dib, e.Pixels[y * e.Size + x]); // B, G, R, A
+        for (unsigned y = e.Size; y-- > 0;) {
+            Bytes row(maskRow, 0);
+            for (unsigned x = 0; x < e.Size; ++x)
+                if ((e.Pixels[y * e.Size + x] >> 24) == 0)
+                    row[x / 8] |= std::uint8_t(0x80 >> (x % 8));
+            dib.insert(dib.end(), row.begin(), row.end());
+        }
+        head.insert(head.end(), {std::uint8_t(e.Size), std::uint8_t(e.Size), 0, 0});
+        fixtures::PutLE16(head, 1);
+        fixtures::PutLE16(head, 32);
+        fixtures::PutLE32(head, std::uint32_t(dib.size()));
+        fixtures::PutLE32(head, offset);
+        offset += std::uint32_t(dib.size());
+        body.insert(body.end(), dib.begin(), dib.end());
+    }
+    head.insert(head.end(), body.begin(), body.end());
+    return head;
+}
+
+} // namespace
+
+TEST(MagickReader, DecodesTheLargestPictureOfAnIcon) {
+    const Bytes ico =
+        MakeIcon({{1, {0xFF123456}}, {2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x00000000}}});
+    const TDecodedPicture p = DecodePictureData(ico.data(), ico.size(), "ico");
+    ASSERT_EQ(p.Width, 2);
+    ASSERT_EQ(p.Height, 2);
+    EXPECT_TRUE(p.Drawn);
+    EXPECT_TRUE(p.HasAlpha);
+    EXPECT_EQ(p.Pixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(p.Pixel(1, 0), 0xFF00FF00u);
+    EXPECT_EQ(p.Pixel(0, 1), 0xFF0000FFu);
+    EXPECT_EQ(p.Pixel(1, 1) >> 24, 0u);
+}
+
+TEST(MagickReader, DecodesPhotoCd) {
+    // Photo CD pictures have fixed sizes; the base picture is 768 x 512.
+    const Bytes pcd = fixtures::WriteWithMagick(
+        48, 32, std::vector<std::uint32_t>(48 * 32, 0xFF3060C0), "PCD", false);
+    ASSERT_FALSE(pcd.empty());
+    const TDecodedPicture p = DecodePictureData(pcd.data(), pcd.size(), "pcd");
+    EXPECT_EQ(p.Width, 768);
+    EXPECT_EQ(p.Height, 512);
+    const std::uint32_t centre = p.Pixel(384, 256);
+    EXPECT_NEAR(int((centre >> 16) & 0xFF), 0x30, 24);
+    EXPECT_NEAR(int((centre >> 8) & 0xFF), 0x60, 24);
+    EXPECT_NEAR(int(centre & 0xFF), 0xC0, 24);
+}
