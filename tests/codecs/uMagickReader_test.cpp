@@ -226,3 +226,42 @@ TEST(MagickReader, DecodesPhotoCd) {
     EXPECT_NEAR(int((centre >> 8) & 0xFF), 0x60, 24);
     EXPECT_NEAR(int(centre & 0xFF), 0xC0, 24);
 }
+
+TEST(MagickReader, DrawsHandMadeMetafile) {
+    // A placeable metafile of 16 x 8 units at 72 units per inch: a red rectangle.
+    using fixtures::PutLE16;
+    using fixtures::PutLE32;
+    Bytes wmf;
+    PutLE32(wmf, 0x9AC6CDD7);
+    for (unsigned v : {0u, 0u, 0u, 16u, 8u, 72u})
+        PutLE16(wmf, v);
+    PutLE32(wmf, 0);
+    unsigned checksum = 0;
+    for (std::size_t i = 0; i < 20; i += 2)
+        checksum ^= unsigned(wmf[i] | (wmf[i + 1] << 8));
+    PutLE16(wmf, checksum);
+    Bytes records;
+    const auto record = [&](unsigned function, std::vector<unsigned> parameters) {
+        PutLE32(records, std::uint32_t(3 + parameters.size()));
+        PutLE16(records, function);
+        for (unsigned p : parameters)
+            PutLE16(records, p);
+    };
+    record(0x02FC, {0, 0x00FF, 0x0000, 0}); // solid red brush
+    record(0x012D, {0});                    // select it
+    record(0x041B, {8, 16, 0, 0});          // rectangle: bottom, right, top, left
+    record(0x0000, {});                     // end
+    PutLE16(wmf, 1);
+    PutLE16(wmf, 9);
+    PutLE16(wmf, 0x0300);
+    PutLE32(wmf, std::uint32_t((18 + records.size()) / 2));
+    PutLE16(wmf, 1);
+    PutLE32(wmf, 7);
+    PutLE16(wmf, 0);
+    wmf.insert(wmf.end(), records.begin(), records.end());
+    const TDecodedPicture p = DecodePictureData(wmf.data(), wmf.size(), "WMF");
+    EXPECT_EQ(p.Width, 16);
+    EXPECT_EQ(p.Height, 8);
+    EXPECT_TRUE(p.Drawn);
+    EXPECT_EQ(p.Pixel(8, 4), 0xFFFF0000u);
+}
