@@ -2,6 +2,7 @@
 
 #include "codecs/ECodecError.h"
 #include "codecs/uAutodeskReader.h"
+#include "codecs/uExifOrientation.h"
 #include "codecs/uGifReader.h"
 #include "codecs/uJpegReader.h"
 #include "codecs/uMagickReader.h"
@@ -111,6 +112,26 @@ TCodecKind Sniff(const std::uint8_t* data, std::size_t size) {
     throw ECodecError(TCodecFailure::Unsupported, "unknown kind of file");
 }
 
+// The EXIF orientation of a WebP file: the EXIF chunk of its RIFF container.
+int WebPOrientation(const std::uint8_t* data, std::size_t size) {
+    if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WEBP", 4) != 0)
+        return 1;
+    std::size_t at = 12;
+    while (size - at >= 8) {
+        const std::uint32_t length =
+            std::uint32_t(data[at + 4]) | (std::uint32_t(data[at + 5]) << 8) |
+            (std::uint32_t(data[at + 6]) << 16) | (std::uint32_t(data[at + 7]) << 24);
+        if (length > size - at - 8)
+            return 1;
+        if (std::memcmp(data + at, "EXIF", 4) == 0)
+            return ParseExifOrientation(data + at + 8, length);
+        at += 8 + std::size_t(length) + (length & 1);
+        if (at > size)
+            return 1;
+    }
+    return 1;
+}
+
 TDecodedPicture DecodeKind(const std::uint8_t* data, std::size_t size, TCodecKind codec,
                            const TDecodeOptions& options) {
     switch (codec) {
@@ -154,8 +175,11 @@ TDecodedPicture DecodeKind(const std::uint8_t* data, std::size_t size, TCodecKin
         throw ECodecError(TCodecFailure::Unsupported, "PSP: no decoder for this format");
     case TCodecKind::Generic:
         return DecodeKind(data, size, Sniff(data, size), options);
-    case TCodecKind::WebP:
-        return DecodeWithMagick(data, size, "WEBP", options);
+    case TCodecKind::WebP: {
+        TDecodedPicture picture = DecodeWithMagick(data, size, "WEBP", options);
+        ApplyExifOrientation(picture, WebPOrientation(data, size));
+        return picture;
+    }
     case TCodecKind::Heif:
         return DecodeWithMagick(data, size, "HEIF", options);
     case TCodecKind::Avif:

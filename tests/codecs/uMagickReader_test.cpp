@@ -80,6 +80,31 @@ TEST(MagickReader, DecodesWebP) {
     EXPECT_NEAR(int(centre & 0xFF), 0xA0, 6);
 }
 
+TEST(MagickReader, AppliesTheExifOrientationOfWebP) {
+    if (!MagickCanDecode("WEBP"))
+        GTEST_SKIP() << "no WebP decoder in this build";
+    std::vector<std::uint32_t> pixels(16 * 8);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = i % 16 < 8 ? 0xFFFF0000 : 0xFF0000FF; // red left, blue right
+    Bytes file = fixtures::WriteWithMagick(16, 8, pixels, "WEBP", false);
+    ASSERT_GE(file.size(), 12u);
+    // Append an EXIF chunk saying "turn a quarter clockwise" and fix the RIFF size.
+    const Bytes exif = fixtures::MakeExif(6);
+    file.insert(file.end(), {'E', 'X', 'I', 'F'});
+    fixtures::PutLE32(file, std::uint32_t(exif.size()));
+    file.insert(file.end(), exif.begin(), exif.end());
+    if (file.size() % 2)
+        file.push_back(0);
+    const std::uint32_t riff = std::uint32_t(file.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        file[4 + std::size_t(i)] = std::uint8_t(riff >> (8 * i));
+    const TDecodedPicture p = DecodePictureData(file.data(), file.size(), "webp");
+    ASSERT_EQ(p.Width, 8);
+    ASSERT_EQ(p.Height, 16);
+    EXPECT_GT((p.Pixel(4, 3) >> 16) & 0xFF, 200u); // red on top
+    EXPECT_GT(p.Pixel(4, 12) & 0xFF, 200u);        // blue below
+}
+
 TEST(MagickReader, DecodesHandMadeDrHaloPicture) {
     // 3 x 2, no palette file: indices are shown as grey levels.
     Bytes cut;
