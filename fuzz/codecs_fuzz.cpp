@@ -2,6 +2,7 @@
 // checks that it either decodes a consistent picture or throws ECodecError.
 #include "codecs/ECodecError.h"
 #include "codecs/uAutodeskReader.h"
+#include "codecs/uCodecRegistry.h"
 #include "codecs/uExifOrientation.h"
 #include "codecs/uGifReader.h"
 #include "codecs/uJpegReader.h"
@@ -36,11 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     --size;
     TDecodeOptions options;
     options.MaxPixels = 1u << 22; // keeps the fuzzer within its memory limit
-    options.JpegScale = static_cast<TJpegScale>(1 << ((selector >> 4) & 3));
+    options.JpegScale = static_cast<TJpegScale>(1 << (selector / 18 % 4));
     static const char* const kMagickFormats[] = {"BMP", "TGA", "PCX", "SGI",
                                                  "PNM", "ICO", "CUT", "RLA"};
     try {
-        switch (selector % 16) {
+        switch (selector % 18) {
         case 0:
             Check(DecodeJpeg(data, size, options));
             break;
@@ -66,9 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 7:
+            Check(DecodeWithCodec(data, size, TCodecKind::Icon, options));
+            break;
+        case 16:
+            Check(DecodeWithCodec(data, size, TCodecKind::WebP, options));
+            break;
+        case 17:
+            Check(DecodeWithCodec(data, size, TCodecKind::Generic, options));
             break;
         default:
-            Check(DecodeWithMagick(data, size, kMagickFormats[selector % 16 - 8], options));
+            Check(DecodeWithMagick(data, size, kMagickFormats[selector % 18 - 8], options));
             break;
         }
     } catch (const ECodecError&) {

@@ -236,6 +236,13 @@ TEST(MagickReader, DecodesTheLargestPictureOfAnIcon) {
     EXPECT_EQ(p.Pixel(1, 0), 0xFF00FF00u);
     EXPECT_EQ(p.Pixel(0, 1), 0xFF0000FFu);
     EXPECT_EQ(p.Pixel(1, 1) >> 24, 0u);
+
+    // Partial alpha of a 32-bit icon is kept.
+    const Bytes soft = MakeIcon({{2, {0x80FF0000, 0x01000000, 0xFF0000FF, 0x00000000}}});
+    const TDecodedPicture q = DecodePictureData(soft.data(), soft.size(), "ico");
+    EXPECT_EQ(q.Pixels,
+              (std::vector<std::uint32_t>{0x80FF0000, 0x01000000, 0xFF0000FF, q.Pixels[3]}));
+    EXPECT_EQ(q.Pixels[3] >> 24, 0u);
 }
 
 TEST(MagickReader, DecodesPhotoCd) {
