@@ -89,21 +89,45 @@ TDecodedPicture DecodeWithMagick(const std::uint8_t* data, std::size_t size, con
     // "FORMAT:" names the format explicitly, so the data's content cannot choose another.
     std::snprintf(info->magick, sizeof info->magick, "%s", format);
     std::snprintf(info->filename, sizeof info->filename, "%s:", format);
+    {
+        // Read the header alone first, so that the caller's ceiling holds before
+        // any pixel memory is taken.
+        TMagickException pingException;
+        std::unique_ptr<Image, TImageFree> header(
+            PingBlob(info.get(), data, size, &pingException.Info));
+        if (!header)
+            throw ECodecError(pingException.Reason(), name + pingException.Text());
+        // Every frame of a file (the sizes of an icon) is decoded, so all count.
+        std::uint64_t total = 0;
+        for (const Image* frame = header.get(); frame != nullptr; frame = frame->next) {
+            CheckPictureSize(static_cast<std::int64_t>(frame->columns),
+                             static_cast<std::int64_t>(frame->rows), options.MaxPixels, format);
+            total += std::uint64_t(frame->columns) * frame->rows;
+            if (total > options.MaxPixels)
+                throw ECodecError(TCodecFailure::TooLarge, name + "too many pixels in all frames");
+        }
+    }
     TMagickException exception;
     std::unique_ptr<Image, TImageFree> image(BlobToImage(info.get(), data, size, &exception.Info));
     if (!image)
         throw ECodecError(exception.Reason(), name + exception.Text());
     if (exception.Info.severity >= ErrorException)
         throw ECodecError(exception.Reason(), name + exception.Text());
-    const std::int64_t width = static_cast<std::int64_t>(image->columns);
-    const std::int64_t height = static_cast<std::int64_t>(image->rows);
+    // The largest frame: the biggest size of an icon; the first of equals.
+    const Image* chosen = image.get();
+    for (const Image* frame = image->next; frame != nullptr; frame = frame->next)
+        if (std::uint64_t(frame->columns) * frame->rows >
+            std::uint64_t(chosen->columns) * chosen->rows)
+            chosen = frame;
+    const std::int64_t width = static_cast<std::int64_t>(chosen->columns);
+    const std::int64_t height = static_cast<std::int64_t>(chosen->rows);
     TDecodedPicture picture;
     AllocatePicture(picture, width, height, options.MaxPixels, format);
     TMagickException dispatchException;
-    if (DispatchImage(image.get(), 0, 0, image->columns, image->rows, "RGBA", CharPixel,
+    if (DispatchImage(chosen, 0, 0, chosen->columns, chosen->rows, "RGBA", CharPixel,
                       picture.Pixels.data(), &dispatchException.Info) != MagickPass)
         throw ECodecError(TCodecFailure::Corrupt, name + dispatchException.Text());
-    const bool alpha = image->matte != MagickFalse;
+    const bool alpha = chosen->matte != MagickFalse;
     for (std::uint32_t& pixel : picture.Pixels) {
         const std::uint8_t* p = reinterpret_cast<const std::uint8_t*>(&pixel);
         pixel = MakeArgb(alpha ? p[3] : 255, p[0], p[1], p[2]);

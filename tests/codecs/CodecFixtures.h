@@ -184,8 +184,8 @@ inline Bytes WriteJpeg(const JpegSpec& spec) {
     if (!spec.Exif.empty())
         jpeg_write_marker(&c, JPEG_APP0 + 1, spec.Exif.data(), unsigned(spec.Exif.size()));
     while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(
-            spec.Samples.data() + std::size_t(c.next_scanline) * spec.Width * spec.Components);
+        JSAMPROW row = const_cast<JSAMPROW>(spec.Samples.data() + std::size_t(c.next_scanline) *
+                                                                      spec.Width * spec.Components);
         jpeg_write_scanlines(&c, &row, 1);
     }
     jpeg_finish_compress(&c);
@@ -205,7 +205,7 @@ struct GifSpec {
     int Height = 4;
     bool Interlaced = false;
     int TransparentIndex = -1;
-    std::vector<GifColorType> Colors; // a power of two in size
+    std::vector<GifColorType> Colors;  // a power of two in size
     std::vector<GifPixelType> Indices; // frame pixels, rows from the top
 };
 
@@ -267,9 +267,9 @@ struct TiffSpec {
     int Photometric = PHOTOMETRIC_RGB;
     int Compression = COMPRESSION_NONE;
     int Orientation = ORIENTATION_TOPLEFT;
-    int ExtraSample = -1; // EXTRASAMPLE_ASSOCALPHA or EXTRASAMPLE_UNASSALPHA
+    int ExtraSample = -1;                // EXTRASAMPLE_ASSOCALPHA or EXTRASAMPLE_UNASSALPHA
     std::vector<std::uint16_t> ColorMap; // 3 * 2^bits entries for palette pictures
-    Bytes Data; // packed rows
+    Bytes Data;                          // packed rows
 };
 
 inline Bytes WriteTiff(const TiffSpec& spec) {

@@ -21,11 +21,10 @@ TEST(ExifOrientation, TurnsThePictureUprightForAllEightValues) {
         std::vector<std::uint32_t> Pixels;
     };
     const Case cases[] = {
-        {1, 3, 2, {1, 2, 3, 4, 5, 6}}, {2, 3, 2, {3, 2, 1, 6, 5, 4}},
-        {3, 3, 2, {6, 5, 4, 3, 2, 1}}, {4, 3, 2, {4, 5, 6, 1, 2, 3}},
-        {5, 2, 3, {1, 4, 2, 5, 3, 6}}, {6, 2, 3, {4, 1, 5, 2, 6, 3}},
-        {7, 2, 3, {6, 3, 5, 2, 4, 1}}, {8, 2, 3, {3, 6, 2, 5, 1, 4}},
-        {0, 3, 2, {1, 2, 3, 4, 5, 6}}, {9, 3, 2, {1, 2, 3, 4, 5, 6}},
+        {1, 3, 2, {1, 2, 3, 4, 5, 6}}, {2, 3, 2, {3, 2, 1, 6, 5, 4}}, {3, 3, 2, {6, 5, 4, 3, 2, 1}},
+        {4, 3, 2, {4, 5, 6, 1, 2, 3}}, {5, 2, 3, {1, 4, 2, 5, 3, 6}}, {6, 2, 3, {4, 1, 5, 2, 6, 3}},
+        {7, 2, 3, {6, 3, 5, 2, 4, 1}}, {8, 2, 3, {3, 6, 2, 5, 1, 4}}, {0, 3, 2, {1, 2, 3, 4, 5, 6}},
+        {9, 3, 2, {1, 2, 3, 4, 5, 6}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Orientation);
@@ -57,7 +56,7 @@ TEST(ExifOrientation, DamagedBlocksMeanUpright) {
     bad[6 + 4] = 0xF0; // directory offset far beyond the block
     EXPECT_EQ(ParseExifOrientation(bad.data(), bad.size()), 1);
     bad = good;
-    bad[6 + 8] = 0xFF; // 255 entries claimed, one present
+    bad[6 + 8] = 0xFF;     // 255 entries claimed, one present
     bad[6 + 8 + 2] = 0x01; // and the first is another tag
     EXPECT_EQ(ParseExifOrientation(bad.data(), bad.size()), 1);
     EXPECT_EQ(ParseExifOrientation(nullptr, 100), 1);

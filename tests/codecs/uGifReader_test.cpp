@@ -75,9 +75,9 @@ TEST(GifReader, PlacesTheFrameOnTheLogicalScreen) {
     EXPECT_TRUE(p.HasAlpha);
     const std::vector<std::uint32_t> k = Expected(s);
     EXPECT_EQ(p.Pixels, (std::vector<std::uint32_t>{kClear, kClear, kClear, kClear, //
-                                                     kClear, kClear, kClear, kClear, //
-                                                     kClear, k[0], k[1], kClear,     //
-                                                     kClear, k[2], k[3], kClear}));
+                                                    kClear, kClear, kClear, kClear, //
+                                                    kClear, k[0], k[1], kClear,     //
+                                                    kClear, k[2], k[3], kClear}));
     // A frame reaching past the screen is clipped to it.
     s = Frame(3, 3);
     s.ScreenWidth = s.ScreenHeight = 2;

@@ -84,7 +84,8 @@ TEST(JpegReader, DecodesColourGreyAndCodingVariants) {
     const TDecodedPicture g = DecodeJpeg(grey.data(), grey.size());
     ExpectBlocks(g, 2, {0xFF000000, 0xFFC8C8C8});
     for (std::uint32_t pixel : g.Pixels)
-        EXPECT_TRUE(((pixel >> 16) & 0xFF) == (pixel & 0xFF) && ((pixel >> 8) & 0xFF) == (pixel & 0xFF));
+        EXPECT_TRUE(((pixel >> 16) & 0xFF) == (pixel & 0xFF) &&
+                    ((pixel >> 8) & 0xFF) == (pixel & 0xFF));
 }
 
 TEST(JpegReader, DecodesCmykAndYcck) {
@@ -100,12 +101,11 @@ TEST(JpegReader, DecodesCmykAndYcck) {
 }
 
 TEST(JpegReader, ScalesDownOnRequest) {
-    const Bytes file = fixtures::WriteJpeg(Blocks(8, 6, std::vector<std::vector<std::uint8_t>>(
-                                                            48, {30, 60, 90})));
-    for (auto [scale, w, h] : {std::tuple{TJpegScale::Full, 64, 48},
-                               std::tuple{TJpegScale::Half, 32, 24},
-                               std::tuple{TJpegScale::Quarter, 16, 12},
-                               std::tuple{TJpegScale::Eighth, 8, 6}}) {
+    const Bytes file =
+        fixtures::WriteJpeg(Blocks(8, 6, std::vector<std::vector<std::uint8_t>>(48, {30, 60, 90})));
+    for (auto [scale, w, h] :
+         {std::tuple{TJpegScale::Full, 64, 48}, std::tuple{TJpegScale::Half, 32, 24},
+          std::tuple{TJpegScale::Quarter, 16, 12}, std::tuple{TJpegScale::Eighth, 8, 6}}) {
         TDecodeOptions options;
         options.JpegScale = scale;
         const TDecodedPicture p = DecodeJpeg(file.data(), file.size(), options);
@@ -116,8 +116,15 @@ TEST(JpegReader, ScalesDownOnRequest) {
 }
 
 TEST(JpegReader, AppliesEveryExifOrientation) {
-    JpegSpec s = Blocks(4, 2, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0},
-                               {0, 255, 255}, {255, 0, 255}, {0, 0, 0}, {255, 255, 255}});
+    JpegSpec s = Blocks(4, 2,
+                        {{255, 0, 0},
+                         {0, 255, 0},
+                         {0, 0, 255},
+                         {255, 255, 0},
+                         {0, 255, 255},
+                         {255, 0, 255},
+                         {0, 0, 0},
+                         {255, 255, 255}});
     const Bytes plainFile = fixtures::WriteJpeg(s);
     const TDecodedPicture plain = DecodeJpeg(plainFile.data(), plainFile.size());
     for (int orientation = 1; orientation <= 8; ++orientation) {
@@ -138,8 +145,8 @@ TEST(JpegReader, DamagedFilesFailCleanly) {
     const Bytes good = fixtures::WriteJpeg(FourColours());
     const std::size_t scan = FindMarker(good, 0xDA);
     ASSERT_LT(scan, good.size());
-    for (std::size_t length : {std::size_t(0), std::size_t(2), std::size_t(20), scan,
-                               scan + 30, good.size() - 2}) {
+    for (std::size_t length :
+         {std::size_t(0), std::size_t(2), std::size_t(20), scan, scan + 30, good.size() - 2}) {
         SCOPED_TRACE(length);
         EXPECT_EQ(FailureOf(Bytes(good.begin(), good.begin() + long(length))),
                   TCodecFailure::Corrupt);

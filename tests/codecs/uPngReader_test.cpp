@@ -146,8 +146,8 @@ TEST(PngReader, SingleTransparentColourOfGreyAndRgb) {
     TDecodedPicture p = DecodePng(file.data(), file.size());
     EXPECT_EQ(p.Png.Transparency, TPngTransparency::SingleColor);
     EXPECT_EQ(p.Png.TransparentColor, 0x555555u);
-    EXPECT_EQ(p.Pixels, (std::vector<std::uint32_t>{0xFF000000, 0x00555555, 0xFFAAAAAA,
-                                                     0xFFFFFFFF, 0x00555555, 0xFF000000}));
+    EXPECT_EQ(p.Pixels, (std::vector<std::uint32_t>{0xFF000000, 0x00555555, 0xFFAAAAAA, 0xFFFFFFFF,
+                                                    0x00555555, 0xFF000000}));
 
     // 16-bit RGB: the colour is reduced to 8 bits like the pixels.
     PngSpec rgb = MakeSpec(PNG_COLOR_TYPE_RGB, 16, false, 2, 1);

@@ -9,7 +9,9 @@ using fixtures::TiffSpec;
 
 namespace {
 
-TDecodedPicture Decode(const Bytes& b) { return DecodeTiff(b.data(), b.size()); }
+TDecodedPicture Decode(const Bytes& b) {
+    return DecodeTiff(b.data(), b.size());
+}
 
 TCodecFailure FailureOf(const Bytes& bytes) {
     try {
@@ -35,8 +37,7 @@ std::vector<std::uint32_t> RgbPixels(int count) {
     std::vector<std::uint32_t> out;
     for (int i = 0; i < count; ++i)
         out.push_back(0xFF000000u | (std::uint32_t(std::uint8_t(i * 40 + 5)) << 16) |
-                      (std::uint32_t(std::uint8_t(i * 40 + 85)) << 8) |
-                      std::uint8_t(i * 40 + 165));
+                      (std::uint32_t(std::uint8_t(i * 40 + 85)) << 8) | std::uint8_t(i * 40 + 165));
     return out;
 }
 
@@ -61,16 +62,16 @@ TEST(TiffReader, DecodesCommonLayouts) {
     grey.Photometric = PHOTOMETRIC_MINISBLACK;
     grey.Data = {0x00, 0xFF, 0x80, 0x01, 0xFF, 0xFF, 0x12, 0x34}; // native order of the writer
     const TDecodedPicture g = Decode(fixtures::WriteTiff(grey));
-    EXPECT_EQ(g.Pixels, (std::vector<std::uint32_t>{0xFFFFFFFF, 0xFF010101, 0xFFFFFFFF,
-                                                     0xFF343434}));
+    EXPECT_EQ(g.Pixels,
+              (std::vector<std::uint32_t>{0xFFFFFFFF, 0xFF010101, 0xFFFFFFFF, 0xFF343434}));
     // Palette, 8 bits, 16-bit colour map entries.
     TiffSpec pal;
     pal.SamplesPerPixel = 1;
     pal.Photometric = PHOTOMETRIC_PALETTE;
     pal.ColorMap.assign(3 * 256, 0);
-    pal.ColorMap[1] = 0xFFFF;           // red of entry 1
-    pal.ColorMap[256 + 2] = 0x8080;     // green of entry 2
-    pal.ColorMap[512 + 3] = 0x4040;     // blue of entry 3
+    pal.ColorMap[1] = 0xFFFF;       // red of entry 1
+    pal.ColorMap[256 + 2] = 0x8080; // green of entry 2
+    pal.ColorMap[512 + 3] = 0x4040; // blue of entry 3
     pal.Data = {0, 1, 2, 3};
     EXPECT_EQ(Decode(fixtures::WriteTiff(pal)).Pixels,
               (std::vector<std::uint32_t>{0xFF000000, 0xFFFF0000, 0xFF008000, 0xFF000040}));
@@ -145,8 +146,8 @@ TEST(TiffReader, DamagedFilesFailCleanly) {
     TiffSpec s = Rgb(40, 40);
     s.Compression = COMPRESSION_LZW;
     const Bytes good = fixtures::WriteTiff(s);
-    for (std::size_t length : {std::size_t(0), std::size_t(4), std::size_t(8), good.size() / 2,
-                               good.size() - 10}) {
+    for (std::size_t length :
+         {std::size_t(0), std::size_t(4), std::size_t(8), good.size() / 2, good.size() - 10}) {
         SCOPED_TRACE(length);
         EXPECT_EQ(FailureOf(Bytes(good.begin(), good.begin() + long(length))),
                   TCodecFailure::Corrupt);
@@ -154,7 +155,8 @@ TEST(TiffReader, DamagedFilesFailCleanly) {
     // A header claiming 65535 x 65535 pixels.
     Bytes bomb = fixtures::WriteTiff(Rgb(2, 2));
     ASSERT_EQ(bomb[0], 'I');
-    const std::size_t ifd = bomb[4] | (bomb[5] << 8) | (bomb[6] << 16) | (std::size_t(bomb[7]) << 24);
+    const std::size_t ifd =
+        bomb[4] | (bomb[5] << 8) | (bomb[6] << 16) | (std::size_t(bomb[7]) << 24);
     const unsigned count = bomb[ifd] | (bomb[ifd + 1] << 8);
     for (unsigned i = 0; i < count; ++i) {
         const std::size_t e = ifd + 2 + i * 12;
