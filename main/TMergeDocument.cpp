@@ -4,6 +4,7 @@
 #include "pictures/uPicLib.h"
 #include "settings/uIniOption.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -111,6 +112,8 @@ void TMergeDocument::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, in
     layout.ResizeWidth = CellWidth;
     layout.ResizeHeight = CellHeight;
     layout.Space = Space;
+    const std::int64_t cells = CellCount(layout);
+    const int total = int(std::min<std::int64_t>(cells, std::int64_t(Files.size())));
     std::size_t i = 0;
     for (int r = 0; r < Rows; ++r)
         for (int c = 0; c < Cols; ++c) {
@@ -120,15 +123,19 @@ void TMergeDocument::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, in
             AddPictureLayer(Files[i], TPoint{p.X, p.Y}, CellWidth, CellHeight, int(i),
                             IniOption.FillColor);
             ++i;
+            FView->Progress(int(i), total);
         }
 }
 
 void TMergeDocument::AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth,
                                      int CellHeight, int Tag, TColor FillColor) {
-    const bool loaded = GridMode ? LoadPictureToBitmap(FileName, WorkBitmap)
-                                 : LoadPictureToBitmap32(FileName, WorkBitmap32);
-    if (!loaded)
+    std::string why;
+    const bool loaded = GridMode ? LoadPictureToBitmap(FileName, WorkBitmap, &why)
+                                 : LoadPictureToBitmap32(FileName, WorkBitmap32, &why);
+    if (!loaded) {
+        FView->PictureSkipped(FileName, why);
         return;
+    }
 
     auto* layer = new TBitmapLayer(&FLayers);
     try {
@@ -183,4 +190,16 @@ void TMergeDocument::SelectLayer(TCustomLayer* Layer) {
     RubberBand->OnResizing = FrameResizing;
     if (auto* bitmapLayer = dynamic_cast<TBitmapLayer*>(Layer))
         FView->SetLayerControls(true, bitmapLayer->Bitmap().MasterAlpha());
+}
+
+void TMergeDocument::RenderMergedPicture(TBitmap32& Target) {
+    SelectLayer(nullptr);
+    Target.SetSize(FCanvas.Width(), FCanvas.Height());
+    Target.Clear(0);
+    if (Target.IsEmpty() || FView->RenderCanvas(Target))
+        return;
+    // Without a view the layers are already in canvas pixels: no zoom, no scroll.
+    TransferBlock(&Target, 0, 0, Target.BoundsRect(), &FCanvas, FCanvas.BoundsRect(),
+                  FCanvas.DrawMode());
+    FLayers.PaintLayers(Target);
 }

@@ -37,6 +37,14 @@ public:
     virtual void SetBusy(bool /*Busy*/) {}
     // Repaints the canvas.
     virtual void InvalidateView() {}
+    // Paints the canvas and its visible layers at scale 1 into Target (already
+    // sized to the canvas). A view that maps the layers to the screen does it
+    // itself and answers true; false lets the document paint them directly.
+    virtual bool RenderCanvas(TBitmap32& /*Target*/) { return false; }
+    // A picture of the list that could not be loaded, and why; it is skipped.
+    virtual void PictureSkipped(const std::string& /*File*/, const std::string& /*Why*/) {}
+    // Long work: Done of Total pictures are in place.
+    virtual void Progress(int /*Done*/, int /*Total*/) {}
 };
 
 class TMergeDocument {
@@ -96,6 +104,10 @@ public:
                          int Tag, TColor FillColor);
     // Frames Layer with the selection frame, or hides the frame for none.
     void SelectLayer(TCustomLayer* Layer);
+    // The picture as it is saved: the selection is dropped (and stays dropped),
+    // then the canvas and every visible layer are painted at scale 1 into
+    // Target, which takes the canvas's size. Layers are cut at the canvas edges.
+    void RenderMergedPicture(TBitmap32& Target);
 
     // "Dimension(px): <width> x <height>".
     static std::string DimensionStatusText(int Width, int Height);

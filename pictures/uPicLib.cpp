@@ -137,9 +137,22 @@ void ReadPngTransparent(const std::string& FileName, TBitmap32& Dest) {
     CopyPngToBitmap32(DecodeWithCodec(data.data(), data.size(), TCodecKind::Png), Dest);
 }
 
-bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest) {
-    if (!FileExists(FileName))
+namespace {
+
+const char* const kNoSuchFile = "not found: no such file";
+
+void SetWhy(std::string* Why, const std::string& Text) {
+    if (Why)
+        *Why = Text;
+}
+
+} // namespace
+
+bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest, std::string* Why) {
+    if (!FileExists(FileName)) {
+        SetWhy(Why, kNoSuchFile);
         return false;
+    }
     try {
         const TDecodedPicture picture = DecodePictureFile(FileName);
         // A PNG read by the PNG codec already carries its transparency; only a
@@ -151,20 +164,28 @@ bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest) {
         else
             CopyToBitmap32(picture, Dest);
         return true;
+    } catch (const std::exception& e) {
+        SetWhy(Why, e.what());
     } catch (...) {
-        return false;
+        SetWhy(Why, "unreadable");
     }
+    return false;
 }
 
-bool LoadPictureToBitmap(const std::string& FileName, TBitmap& Dest) {
-    if (!FileExists(FileName))
+bool LoadPictureToBitmap(const std::string& FileName, TBitmap& Dest, std::string* Why) {
+    if (!FileExists(FileName)) {
+        SetWhy(Why, kNoSuchFile);
         return false;
+    }
     try {
         CopyToBitmap(DecodePictureFile(FileName), Dest);
         return true;
+    } catch (const std::exception& e) {
+        SetWhy(Why, e.what());
     } catch (...) {
-        return false;
+        SetWhy(Why, "unreadable");
     }
+    return false;
 }
 
 void LoadBitmap32FromFile(TBitmap32& Dest, const std::string& FileName) {

@@ -13,12 +13,14 @@
 // kept; pictures that are drawn (JPEG, GIF, icons, metafiles) are composed onto
 // white; bitmaps of 32 bits keep their alpha, others become opaque. False, with
 // no message, for a missing, unknown, unreadable or damaged file.
-bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest);
+// Why, when given, receives the reason of a failure.
+bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest,
+                           std::string* Why = nullptr);
 
 // Loads a file into an RGB bitmap at the picture's own size, without
 // transparency: drawn formats (PNG included) are composed onto white and come
 // out at 24 bits; bitmap formats keep the codec's depth (32 bits with alpha).
-bool LoadPictureToBitmap(const std::string& FileName, TBitmap& Dest);
+bool LoadPictureToBitmap(const std::string& FileName, TBitmap& Dest, std::string* Why = nullptr);
 
 // True when the file's first four bytes are the PNG signature. Raises an error
 // when the file cannot be opened or holds fewer than four bytes.
