@@ -1,10 +1,12 @@
 #include "main/TMergeDocument.h"
 
 #include "layout/uGridGeometry.h"
+#include "pictures/TPicturePrefetcher.h"
 #include "pictures/uPicLib.h"
 #include "settings/uIniOption.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 
 namespace {
@@ -103,6 +105,16 @@ void TMergeDocument::DrawCellGuides(TBitmap32& Canvas, int Cols, int Rows, int C
     Canvas.Changed();
 }
 
+namespace {
+
+// A plain colour for the worker threads, which must not touch the palette.
+TColor ResolvedColor(TColor Color) {
+    const TColor32 c = ColorToColor32(Color);
+    return TColor(RedComponent(c) | (GreenComponent(c) << 8) | (BlueComponent(c) << 16));
+}
+
+} // namespace
+
 void TMergeDocument::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, int CellWidth,
                                    int CellHeight, int Space,
                                    const std::vector<std::string>& Files) {
@@ -112,41 +124,63 @@ void TMergeDocument::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, in
     layout.ResizeWidth = CellWidth;
     layout.ResizeHeight = CellHeight;
     layout.Space = Space;
-    const std::int64_t cells = CellCount(layout);
-    const int total = int(std::min<std::int64_t>(cells, std::int64_t(Files.size())));
-    std::size_t i = 0;
-    for (int r = 0; r < Rows; ++r)
-        for (int c = 0; c < Cols; ++c) {
-            if (i == Files.size())
-                return;
-            const TGridPoint p = CellOrigin(layout, r, c);
-            AddPictureLayer(Files[i], TPoint{p.X, p.Y}, CellWidth, CellHeight, int(i),
-                            IniOption.FillColor);
-            ++i;
-            FView->Progress(int(i), total);
-        }
+    const std::size_t count =
+        std::size_t(std::min<std::int64_t>(CellCount(layout), std::int64_t(Files.size())));
+    if (count == 0)
+        return;
+
+    // Pictures are read and fitted ahead on worker threads; the layers are made
+    // here, in list order, so tags, order and skipping are those of one thread.
+    std::vector<TPrefetchRequest> requests(count);
+    const TColor fill = ResolvedColor(IniOption.FillColor);
+    for (std::size_t i = 0; i < count; ++i) {
+        requests[i].File = Files[i];
+        requests[i].Fit = GridMode;
+        requests[i].CellWidth = CellWidth;
+        requests[i].CellHeight = CellHeight;
+        requests[i].FitType = IniOption.ResizeType;
+        requests[i].FillColor = fill;
+    }
+    TPicturePrefetcher prefetcher(std::move(requests), LoadThreads);
+    for (std::size_t i = 0; i < count; ++i) {
+        // The window stays responsive while a slow picture is read.
+        while (!prefetcher.WaitFor(i, std::chrono::milliseconds(40)))
+            FView->Progress(int(i), int(count));
+        TPreparedPicture prepared = prefetcher.Take(i);
+        const TGridCell cell = CellOfIndex(layout, int(i));
+        const TGridPoint p = CellOrigin(layout, cell.Row, cell.Column);
+        if (prepared.Loaded)
+            AddPreparedLayer(std::move(prepared.Bitmap), TPoint{p.X, p.Y}, int(i));
+        else
+            FView->PictureSkipped(Files[i], prepared.Why);
+        FView->Progress(int(i + 1), int(count));
+    }
 }
 
 void TMergeDocument::AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth,
                                      int CellHeight, int Tag, TColor FillColor) {
-    std::string why;
-    const bool loaded = GridMode ? LoadPictureToBitmap(FileName, WorkBitmap, &why)
-                                 : LoadPictureToBitmap32(FileName, WorkBitmap32, &why);
-    if (!loaded) {
-        FView->PictureSkipped(FileName, why);
+    TPrefetchRequest request;
+    request.File = FileName;
+    request.Fit = GridMode;
+    request.CellWidth = CellWidth;
+    request.CellHeight = CellHeight;
+    request.FitType = IniOption.ResizeType;
+    request.FillColor = ResolvedColor(FillColor);
+    TPreparedPicture prepared;
+    PreparePicture(request, prepared);
+    if (prepared.Error)
+        std::rethrow_exception(prepared.Error);
+    if (!prepared.Loaded) {
+        FView->PictureSkipped(FileName, prepared.Why);
         return;
     }
+    AddPreparedLayer(std::move(prepared.Bitmap), TopLeft, Tag);
+}
 
+void TMergeDocument::AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag) {
     auto* layer = new TBitmapLayer(&FLayers);
     try {
-        if (GridMode) {
-            FitPicture(WorkBitmap, CellWidth, CellHeight, IniOption.ResizeType, FillColor);
-            WorkBitmap32.Assign(WorkBitmap);
-            // A picture that kept its own alpha because it could not be fitted
-            // still enters the grid opaque.
-            WorkBitmap32.MakeOpaque();
-        }
-        layer->Bitmap().Assign(WorkBitmap32);
+        layer->Bitmap().Assign(*Picture);
         layer->Bitmap().SetDrawMode(dmBlend);
         const int w = layer->Bitmap().Width();
         const int h = layer->Bitmap().Height();

@@ -12,6 +12,7 @@
 #include "engine/TRubberbandLayer.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,10 @@ public:
     // and passes on.
     void AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth, int CellHeight,
                          int Tag, TColor FillColor);
+    // Threads that read and fit the pictures of a rebuild; 0 is one per core.
+    // Layers are still made in list order on the calling thread.
+    unsigned LoadThreads = 0;
+
     // Frames Layer with the selection frame, or hides the frame for none.
     void SelectLayer(TCustomLayer* Layer);
     // The picture as it is saved: the selection is dropped (and stays dropped),
@@ -115,6 +120,9 @@ public:
     static constexpr TColor kGuideColor = 0xEEEEEE;
 
 private:
+    // Steps after loading: the prepared picture becomes the top layer at TopLeft.
+    void AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag);
+
     TBitmap32& FCanvas;
     TLayerCollection& FLayers;
     TDocumentView FNoView;

@@ -270,3 +270,33 @@ TEST(DocumentText, DimensionStatus) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Document, ParallelAndSequentialRebuildsGiveTheSameLayers) {
+    IniOption.ResizeType = 1;
+    IniOption.RowNumber = 3;
+    IniOption.ColNumber = 4;
+    doc.GridMode = true;
+    for (int i = 0; i < 12; ++i)
+        doc.PicFileList.push_back(i == 6 ? "missing.png" : Picture(i, 30 + 11 * i, 80 - 5 * i));
+
+    auto snapshot = [&] {
+        std::vector<std::pair<int, std::vector<TColor32>>> out;
+        for (TBitmapLayer* l : PictureLayers())
+            out.emplace_back(
+                l->Tag, std::vector<TColor32>(l->Bitmap().Bits(), l->Bitmap().Bits() + 240 * 220));
+        return out;
+    };
+    doc.LoadThreads = 1;
+    doc.RebuildPicture();
+    const auto sequential = snapshot();
+    doc.LoadThreads = 3;
+    doc.RebuildPicture();
+    const auto parallel = snapshot();
+    ASSERT_EQ(sequential.size(), 11u);
+    EXPECT_EQ(parallel, sequential);
+    EXPECT_EQ(parallel[6].first, 7) << "the missing picture's cell stays empty";
+}
+
+} // namespace
