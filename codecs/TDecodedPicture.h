@@ -41,6 +41,13 @@ struct TDecodedPicture {
     bool IsPng = false;
     TPngDetails Png;
 
+    // The picture's own upright size when it was decoded at a reduced scale;
+    // 0 when Width and Height are that size.
+    int FullWidth = 0;
+    int FullHeight = 0;
+    int OwnWidth() const { return FullWidth ? FullWidth : Width; }
+    int OwnHeight() const { return FullHeight ? FullHeight : Height; }
+
     // The depth in which a bitmap codec delivers the picture: 32 with alpha, else 24.
     int BitsPerPixel() const { return HasAlpha ? 32 : 24; }
     std::uint32_t Pixel(int x, int y) const {

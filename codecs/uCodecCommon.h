@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ enum class TJpegScale { Full = 1, Half = 2, Quarter = 4, Eighth = 8 };
 struct TDecodeOptions {
     std::uint64_t MaxPixels = kMaxPicturePixels;
     TJpegScale JpegScale = TJpegScale::Full;
+    // When set, a JPEG reader asks it for the scale once it knows the picture's
+    // upright full size (after the EXIF orientation), and uses that instead of
+    // JpegScale. The decoded picture's FullWidth and FullHeight keep that size.
+    std::function<TJpegScale(int FullWidth, int FullHeight)> ChooseJpegScale;
 };
 
 // Throws ECodecError(TooLarge) unless 1 <= width, height <= kMaxPictureSide and

@@ -111,6 +111,16 @@ bool JpegReadHeader(TJpegSession* s, const std::uint8_t* data, std::size_t size,
     return true;
 }
 
+// Changes the scale after the header was read. Returns false on a libjpeg error.
+bool JpegSetScale(TJpegSession* s, int scale) {
+    if (setjmp(s->Error.Jump))
+        return false;
+    s->Info.scale_num = 1;
+    s->Info.scale_denom = static_cast<unsigned>(scale);
+    jpeg_calc_output_dimensions(&s->Info);
+    return true;
+}
+
 // Step two: decodes every row into out (width * height pixels), expanding each
 // row in place from its libjpeg layout to 0xAARRGGBB.
 bool JpegReadPixels(TJpegSession* s, std::uint32_t* out) {
@@ -200,6 +210,16 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
         ThrowJpeg(*s);
     // The full size bounds the memory of progressive decoding even when scaled down.
     CheckPictureSize(s->Info.image_width, s->Info.image_height, options.MaxPixels, "JPEG");
+    const bool turned = s->Orientation >= 5 && s->Orientation <= 8;
+    const int fullWidth = int(turned ? s->Info.image_height : s->Info.image_width);
+    const int fullHeight = int(turned ? s->Info.image_width : s->Info.image_height);
+    if (options.ChooseJpegScale) {
+        const int chosen = static_cast<int>(options.ChooseJpegScale(fullWidth, fullHeight));
+        if (chosen != 1 && chosen != 2 && chosen != 4 && chosen != 8)
+            throw std::invalid_argument("JPEG scale must be 1, 2, 4 or 8");
+        if (chosen != scale && !JpegSetScale(s.get(), chosen))
+            ThrowJpeg(*s);
+    }
     TDecodedPicture picture;
     AllocatePicture(picture, s->Info.output_width, s->Info.output_height, options.MaxPixels,
                     "JPEG");
@@ -207,6 +227,10 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
         ThrowJpeg(*s);
     picture.Drawn = true;
     ApplyExifOrientation(picture, s->Orientation);
+    if (picture.Width != fullWidth || picture.Height != fullHeight) {
+        picture.FullWidth = fullWidth;
+        picture.FullHeight = fullHeight;
+    }
     return picture;
 }
 

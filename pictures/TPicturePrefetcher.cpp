@@ -11,10 +11,13 @@ void PreparePicture(const TPrefetchRequest& Request, TPreparedPicture& Result) {
         auto bitmap = std::make_unique<TBitmap32>();
         if (Request.Fit) {
             TBitmap picture(pf24bit);
-            if (!LoadPictureToBitmap(Request.File, picture, &Result.Why))
+            int ownWidth = 0;
+            int ownHeight = 0;
+            if (!LoadPictureForFit(Request.File, picture, Request.CellWidth, Request.CellHeight,
+                                   Request.FitType, ownWidth, ownHeight, &Result.Why))
                 return;
-            FitPicture(picture, Request.CellWidth, Request.CellHeight, Request.FitType,
-                       Request.FillColor);
+            FitPictureFrom(picture, ownWidth, ownHeight, Request.CellWidth, Request.CellHeight,
+                           Request.FitType, Request.FillColor);
             bitmap->Assign(picture);
             // A picture that kept its own alpha because it could not be fitted
             // still enters the grid opaque.

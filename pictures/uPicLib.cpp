@@ -188,6 +188,31 @@ bool LoadPictureToBitmap(const std::string& FileName, TBitmap& Dest, std::string
     return false;
 }
 
+bool LoadPictureForFit(const std::string& FileName, TBitmap& Dest, std::int32_t Width,
+                       std::int32_t Height, std::int32_t FitType, int& OwnWidth, int& OwnHeight,
+                       std::string* Why) {
+    if (!FileExists(FileName)) {
+        SetWhy(Why, kNoSuchFile);
+        return false;
+    }
+    try {
+        TDecodeOptions options;
+        options.ChooseJpegScale = [=](int w, int h) {
+            return static_cast<TJpegScale>(JpegScaleForFit(w, h, Width, Height, FitType));
+        };
+        const TDecodedPicture picture = DecodePictureFile(FileName, options);
+        CopyToBitmap(picture, Dest);
+        OwnWidth = picture.OwnWidth();
+        OwnHeight = picture.OwnHeight();
+        return true;
+    } catch (const std::exception& e) {
+        SetWhy(Why, e.what());
+    } catch (...) {
+        SetWhy(Why, "unreadable");
+    }
+    return false;
+}
+
 void LoadBitmap32FromFile(TBitmap32& Dest, const std::string& FileName) {
     CopyToBitmap32(DecodePictureFile(FileName), Dest);
 }

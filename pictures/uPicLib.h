@@ -22,6 +22,21 @@ bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest,
 // out at 24 bits; bitmap formats keep the codec's depth (32 bits with alpha).
 bool LoadPictureToBitmap(const std::string& FileName, TBitmap& Dest, std::string* Why = nullptr);
 
+// LoadPictureToBitmap for a picture about to be fitted into Width x Height by
+// FitType: a JPEG that the fit will shrink is decoded at the largest reduced
+// scale whose result still covers the fitted size. OwnWidth and OwnHeight
+// receive the picture's own (upright) size, from which the fit's geometry is
+// computed; FitPictureFrom takes them.
+bool LoadPictureForFit(const std::string& FileName, TBitmap& Dest, std::int32_t Width,
+                       std::int32_t Height, std::int32_t FitType, int& OwnWidth, int& OwnHeight,
+                       std::string* Why = nullptr);
+
+// The reduced JPEG scale (1, 2, 4 or 8) for a picture of OwnWidth x OwnHeight
+// fitted into Width x Height by FitType: the largest whose result is at least
+// the fitted size; 1 when the fit would enlarge, fail or not run.
+int JpegScaleForFit(int OwnWidth, int OwnHeight, std::int32_t Width, std::int32_t Height,
+                    std::int32_t FitType);
+
 // True when the file's first four bytes are the PNG signature. Raises an error
 // when the file cannot be opened or holds fewer than four bytes.
 bool IsPngFile(const std::string& FileName);
@@ -49,6 +64,12 @@ void LoadBitmap32FromFile(TBitmap32& Dest, const std::string& FileName);
 // its size and contents, at 24 bits if the resampling had begun.
 bool FitPicture(TBitmap& Picture, std::int32_t Width, std::int32_t Height, std::int32_t FitType,
                 TColor FillColor);
+
+// FitPicture for a picture loaded at a reduced size: the scaled size and the
+// offsets come from its own size OwnWidth x OwnHeight, so the layout is that of
+// the full picture; only the pixels are resampled from the smaller one.
+bool FitPictureFrom(TBitmap& Picture, int OwnWidth, int OwnHeight, std::int32_t Width,
+                    std::int32_t Height, std::int32_t FitType, TColor FillColor);
 
 // Resamples Source into Dest at Dest's size with the 16.16 fixed-point bilinear
 // filter. Both become 24-bit. Raises an error when either has no pixels.

@@ -107,6 +107,39 @@ TFitSize KeptRatioSize(std::int32_t SourceWidth, std::int32_t SourceHeight, std:
 
 bool FitPicture(TBitmap& Picture, std::int32_t Width, std::int32_t Height, std::int32_t FitType,
                 TColor FillColor) {
+    return FitPictureFrom(Picture, Picture.Width(), Picture.Height(), Width, Height, FitType,
+                          FillColor);
+}
+
+int JpegScaleForFit(int OwnWidth, int OwnHeight, std::int32_t Width, std::int32_t Height,
+                    std::int32_t FitType) {
+    if (FitType == -1 || FitType == -2)
+        FitType = 0;
+    if (FitType < 0)
+        return 1;
+    std::int64_t fittedWidth = Width;
+    std::int64_t fittedHeight = Height;
+    if (FitType >= 1) {
+        try {
+            const TFitSize size = KeptRatioSize(OwnWidth, OwnHeight, Width, Height);
+            fittedWidth = size.Width;
+            fittedHeight = size.Height;
+        } catch (...) {
+            return 1;
+        }
+    }
+    // A fit that would fail keeps the picture at its own size: read it whole.
+    if (fittedWidth < 1 || fittedHeight < 1)
+        return 1;
+    for (int scale : {8, 4, 2})
+        if ((std::int64_t(OwnWidth) + scale - 1) / scale >= fittedWidth &&
+            (std::int64_t(OwnHeight) + scale - 1) / scale >= fittedHeight)
+            return scale;
+    return 1;
+}
+
+bool FitPictureFrom(TBitmap& Picture, int OwnWidth, int OwnHeight, std::int32_t Width,
+                    std::int32_t Height, std::int32_t FitType, TColor FillColor) {
     if (FitType == -1 || FitType == -2)
         FitType = 0;
     if (FitType < 0)
@@ -114,7 +147,7 @@ bool FitPicture(TBitmap& Picture, std::int32_t Width, std::int32_t Height, std::
     try {
         TBitmap scaled(pf24bit);
         if (FitType >= 1) {
-            const TFitSize size = KeptRatioSize(Picture.Width(), Picture.Height(), Width, Height);
+            const TFitSize size = KeptRatioSize(OwnWidth, OwnHeight, Width, Height);
             if (size.Width > Width || size.Height > Height)
                 throw std::runtime_error("The scaled picture does not fit the cell.");
             const int x = (Width - size.Width) / 2;
