@@ -760,3 +760,17 @@ void TBitmap32::Rotate270() {
     if (!Turned.empty() && !IsEmpty())
         std::memcpy(FBits, Turned.data(), Turned.size() * 4);
 }
+
+namespace {
+TBitmap32::TFileLoader gFileLoader = nullptr;
+}
+
+void TBitmap32::SetFileLoader(TFileLoader Loader) {
+    gFileLoader = Loader;
+}
+
+void TBitmap32::LoadFromFile(const std::string& FileName) {
+    if (!gFileLoader)
+        throw std::runtime_error("No picture loader is available for \"" + FileName + "\".");
+    gFileLoader(*this, FileName);
+}

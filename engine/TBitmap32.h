@@ -184,6 +184,14 @@ public:
     void AssignTo(TBitmap& Dest) const;
     void MakeOpaque();
 
+    // Decodes a picture file by its extension into this store: drawn formats
+    // composed onto white, 32-bit bitmaps with their alpha. Raises an error when
+    // the file cannot be read. The decoding itself lives with the picture
+    // loaders, which install it; without them this raises an error too.
+    void LoadFromFile(const std::string& FileName);
+    using TFileLoader = void (*)(TBitmap32& Dest, const std::string& FileName);
+    static void SetFileLoader(TFileLoader Loader);
+
     // Text in Font.
     TFont& Font() { return FFont; }
     const TFont& Font() const { return FFont; }

@@ -1,0 +1,52 @@
+// Limits and helpers shared by the picture readers.
+#pragma once
+
+#include "codecs/TDecodedPicture.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Pictures are refused before any pixel memory is taken when a side exceeds
+// kMaxPictureSide or the pixel count exceeds the ceiling of the options (by default
+// kMaxPicturePixels, 256 Mi pixels: 1 GiB of 32-bit pixels). This stops
+// decompression bombs: tiny files whose header claims an enormous picture.
+constexpr int kMaxPictureSide = 1000000;
+constexpr std::uint64_t kMaxPicturePixels = std::uint64_t(1) << 28;
+// Files larger than this are not read into memory.
+constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t(1) << 30;
+
+// libjpeg's reduced-size decoding: the picture comes out at 1/n of its size.
+enum class TJpegScale { Full = 1, Half = 2, Quarter = 4, Eighth = 8 };
+
+struct TDecodeOptions {
+    std::uint64_t MaxPixels = kMaxPicturePixels;
+    TJpegScale JpegScale = TJpegScale::Full;
+    // When set, a JPEG reader asks it for the scale once it knows the picture's
+    // upright full size (after the EXIF orientation), and uses that instead of
+    // JpegScale. The decoded picture's FullWidth and FullHeight keep that size.
+    std::function<TJpegScale(int FullWidth, int FullHeight)> ChooseJpegScale;
+};
+
+// Throws ECodecError(TooLarge) unless 1 <= width, height <= kMaxPictureSide and
+// width * height <= maxPixels; throws Corrupt for a zero or negative side.
+void CheckPictureSize(std::int64_t width, std::int64_t height, std::uint64_t maxPixels,
+                      const char* format);
+
+// Sizes the picture after checking the ceiling; every pixel starts as fill.
+void AllocatePicture(TDecodedPicture& picture, std::int64_t width, std::int64_t height,
+                     std::uint64_t maxPixels, const char* format, std::uint32_t fill = 0xFF000000u);
+
+// The whole file; throws NotFound, Unreadable or TooLarge.
+std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path);
+
+// When the picture has alpha but every pixel is fully transparent, the alpha
+// carries no information (a common trait of 32-bit bitmaps): make it opaque.
+void DropEmptyAlpha(TDecodedPicture& picture);
+
+inline std::uint32_t MakeArgb(unsigned a, unsigned r, unsigned g, unsigned b) {
+    return (std::uint32_t(a) << 24) | (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) |
+           std::uint32_t(b);
+}

@@ -1,0 +1,19 @@
+// The orientation that cameras record in EXIF data, and turning a decoded picture
+// upright by it.
+#pragma once
+
+#include "codecs/TDecodedPicture.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// The orientation tag (1..8) of an EXIF block; the block may start with the
+// "Exif\0\0" marker of a JPEG APP1 segment or directly with the TIFF header.
+// Returns 1 (upright) when the block is damaged or names no valid orientation.
+int ParseExifOrientation(const std::uint8_t* data, std::size_t size);
+
+// Transforms the picture so that it shows upright: 1 as is, 2 mirrored left-right,
+// 3 turned half a turn, 4 mirrored top-bottom, 5 transposed, 6 turned a quarter
+// clockwise, 7 transversed, 8 turned a quarter anticlockwise. Values 5 to 8 swap
+// width and height. Other values leave the picture unchanged.
+void ApplyExifOrientation(TDecodedPicture& picture, int orientation);

@@ -1,0 +1,220 @@
+#include "codecs/uGifWriter.h"
+
+#include <libimagequant.h>
+
+#include <gif_lib.h>
+
+#include <limits>
+#include <memory>
+#include <new>
+#include <string>
+
+namespace {
+
+constexpr int kMaxSide = 65535;
+constexpr int kPaletteSize = 256;
+
+[[noreturn]] void Fail(const std::string& why) {
+    throw EPictureWriteError("GIF writer: " + why);
+}
+
+struct TLiqDeleter {
+    void operator()(liq_attr* p) const { liq_attr_destroy(p); }
+    void operator()(liq_image* p) const { liq_image_destroy(p); }
+    void operator()(liq_result* p) const { liq_result_destroy(p); }
+};
+template <typename T> using TLiqPtr = std::unique_ptr<T, TLiqDeleter>;
+
+int Distance(TRgb a, TRgb b) {
+    const int dr = int((a >> 16) & 0xFF) - int((b >> 16) & 0xFF);
+    const int dg = int((a >> 8) & 0xFF) - int((b >> 8) & 0xFF);
+    const int db = int(a & 0xFF) - int(b & 0xFF);
+    return dr * dr + dg * dg + db * db;
+}
+
+// The quantised picture: a palette of 256 colours laid out as the file holds it
+// and one index per pixel.
+struct TQuantised {
+    std::array<TRgb, kPaletteSize> Palette{};
+    std::vector<std::uint8_t> Indices;
+};
+
+TQuantised Quantise(const TPixelView& picture) {
+    const std::size_t count =
+        static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height);
+    // The quantiser sees every pixel opaque: alpha plays no part in the output.
+    std::vector<liq_color> rgba(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t p = picture.Pixels[i];
+        rgba[i] = liq_color{static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
+                            static_cast<unsigned char>(p), 255};
+    }
+
+    TLiqPtr<liq_attr> attr(liq_attr_create());
+    if (!attr)
+        Fail("cannot create the colour quantiser");
+    if (liq_set_max_colors(attr.get(), kPaletteSize) != LIQ_OK)
+        Fail("cannot set up the colour quantiser");
+    TLiqPtr<liq_image> image(
+        liq_image_create_rgba(attr.get(), rgba.data(), picture.Width, picture.Height, 0));
+    if (!image)
+        Fail("the colour quantiser cannot take a picture of this size");
+    // The static colours take part in the choice, so the other 236 complement them.
+    for (TRgb c : StaticSystemColors)
+        if (liq_image_add_fixed_color(image.get(), liq_color{static_cast<unsigned char>(c >> 16),
+                                                             static_cast<unsigned char>(c >> 8),
+                                                             static_cast<unsigned char>(c), 255}) !=
+            LIQ_OK)
+            Fail("cannot set up the colour quantiser");
+    liq_result* rawResult = nullptr;
+    const liq_error quantised = liq_image_quantize(image.get(), attr.get(), &rawResult);
+    TLiqPtr<liq_result> result(rawResult);
+    if (quantised != LIQ_OK || !result)
+        Fail("colour quantisation failed (error " + std::to_string(int(quantised)) + ")");
+    // 1.0: full Floyd-Steinberg error diffusion.
+    if (liq_set_dithering_level(result.get(), 1.0f) != LIQ_OK)
+        Fail("cannot set up the error diffusion");
+
+    TQuantised out;
+    out.Indices.resize(count);
+    const liq_error remapped =
+        liq_write_remapped_image(result.get(), image.get(), out.Indices.data(), count);
+    if (remapped != LIQ_OK)
+        Fail("colour mapping failed (error " + std::to_string(int(remapped)) + ")");
+    const liq_palette* liqPalette = liq_get_palette(result.get());
+    if (liqPalette == nullptr || liqPalette->count == 0 || liqPalette->count > kPaletteSize)
+        Fail("the colour quantiser gave no palette");
+
+    // Lay the palette out: the static colours at their places, the quantiser's
+    // own colours in between. The quantiser keeps its fixed colours, so each
+    // static colour is found among its entries; the entry nearest to it takes
+    // its place should the quantiser have shifted it slightly.
+    const unsigned liqCount = liqPalette->count;
+    std::vector<TRgb> liqColors(liqCount);
+    for (unsigned i = 0; i < liqCount; ++i) {
+        const liq_color& c = liqPalette->entries[i];
+        liqColors[i] = TRgb(c.r) << 16 | TRgb(c.g) << 8 | TRgb(c.b);
+    }
+    std::array<int, kPaletteSize> target;
+    target.fill(-1);
+    std::array<bool, kPaletteSize> slotTaken{};
+    for (std::size_t s = 0; s < StaticSystemColors.size(); ++s) {
+        const TRgb colour = StaticSystemColors[s];
+        const int slot = StaticSystemColorIndex(static_cast<int>(s));
+        out.Palette[static_cast<std::size_t>(slot)] = colour;
+        slotTaken[static_cast<std::size_t>(slot)] = true;
+        int best = -1;
+        int bestDistance = std::numeric_limits<int>::max();
+        for (unsigned i = 0; i < liqCount; ++i) {
+            const int d = Distance(liqColors[i], colour);
+            if (target[i] < 0 && d < bestDistance) {
+                best = static_cast<int>(i);
+                bestDistance = d;
+            }
+        }
+        if (best >= 0 && bestDistance <= 3 * 2 * 2)
+            target[static_cast<std::size_t>(best)] = slot;
+    }
+    int nextSlot = 10;
+    for (unsigned i = 0; i < liqCount; ++i) {
+        if (target[i] >= 0)
+            continue;
+        while (nextSlot < kPaletteSize && slotTaken[static_cast<std::size_t>(nextSlot)])
+            ++nextSlot;
+        if (nextSlot < kPaletteSize) {
+            out.Palette[static_cast<std::size_t>(nextSlot)] = liqColors[i];
+            slotTaken[static_cast<std::size_t>(nextSlot)] = true;
+            target[i] = nextSlot;
+        }
+    }
+    // Entries that found no free place (only possible had the quantiser dropped a
+    // static colour) go to the nearest colour of the final palette.
+    for (unsigned i = 0; i < liqCount; ++i) {
+        if (target[i] >= 0)
+            continue;
+        int best = 0;
+        int bestDistance = std::numeric_limits<int>::max();
+        for (int s = 0; s < kPaletteSize; ++s) {
+            const int d = Distance(liqColors[i], out.Palette[static_cast<std::size_t>(s)]);
+            if (slotTaken[static_cast<std::size_t>(s)] && d < bestDistance) {
+                best = s;
+                bestDistance = d;
+            }
+        }
+        target[i] = best;
+    }
+    for (std::uint8_t& index : out.Indices) {
+        if (index >= liqCount)
+            Fail("the colour quantiser gave an index outside its palette");
+        index = static_cast<std::uint8_t>(target[index]);
+    }
+    return out;
+}
+
+extern "C" int GifWriteData(GifFileType* gif, const GifByteType* data, int length) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
+    try {
+        out->insert(out->end(), data, data + length);
+    } catch (...) {
+        return 0; // a short write: giflib reports it as a write error
+    }
+    return length;
+}
+
+struct TGifCloser {
+    void operator()(GifFileType* gif) const {
+        int error = 0;
+        EGifCloseFile(gif, &error);
+    }
+};
+
+void CheckGif(int status, GifFileType* gif) {
+    if (status != GIF_OK) {
+        const char* text = GifErrorString(gif->Error);
+        Fail(text != nullptr ? text : "cannot encode the picture");
+    }
+}
+
+} // namespace
+
+std::vector<std::uint8_t> EncodeGif(const TPixelView& picture) {
+    CheckWritable(picture, "GIF writer", kMaxSide);
+    const TQuantised quantised = Quantise(picture);
+
+    GifColorType colours[kPaletteSize];
+    for (int i = 0; i < kPaletteSize; ++i) {
+        const TRgb c = quantised.Palette[static_cast<std::size_t>(i)];
+        colours[i] = GifColorType{static_cast<GifByteType>(c >> 16),
+                                  static_cast<GifByteType>(c >> 8), static_cast<GifByteType>(c)};
+    }
+    std::unique_ptr<ColorMapObject, void (*)(ColorMapObject*)> map(
+        GifMakeMapObject(kPaletteSize, colours), GifFreeMapObject);
+    if (!map)
+        throw std::bad_alloc();
+
+    std::vector<std::uint8_t> out;
+    int error = 0;
+    std::unique_ptr<GifFileType, TGifCloser> gif(EGifOpen(&out, GifWriteData, &error));
+    if (!gif) {
+        const char* text = GifErrorString(error);
+        Fail(text != nullptr ? text : "cannot create the GIF encoder");
+    }
+    CheckGif(EGifPutScreenDesc(gif.get(), picture.Width, picture.Height, 8, 0, map.get()),
+             gif.get());
+    CheckGif(EGifPutImageDesc(gif.get(), 0, 0, picture.Width, picture.Height, false, nullptr),
+             gif.get());
+    std::vector<GifPixelType> row(static_cast<std::size_t>(picture.Width));
+    for (int y = 0; y < picture.Height; ++y) {
+        const std::uint8_t* src =
+            quantised.Indices.data() +
+            static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.Width);
+        row.assign(src, src + picture.Width);
+        CheckGif(EGifPutLine(gif.get(), row.data(), picture.Width), gif.get());
+    }
+    GifFileType* raw = gif.release();
+    if (EGifCloseFile(raw, &error) != GIF_OK) {
+        const char* text = GifErrorString(error);
+        Fail(text != nullptr ? text : "cannot finish the GIF file");
+    }
+    return out;
+}

@@ -1,0 +1,240 @@
+#include "codecs/uJpegReader.h"
+
+#include "codecs/ECodecError.h"
+#include "codecs/uExifOrientation.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <jpeglib.h>
+// After jpeglib.h, whose configuration decides which messages exist.
+#include <jerror.h>
+
+namespace {
+
+// Progressive files with an absurd number of scans take very long to decode.
+constexpr int kMaxJpegScans = 1000;
+// Memory that libjpeg may take for its own buffers (coefficients of progressive
+// files); beyond it decoding fails instead of swapping to temporary files.
+constexpr long kMaxJpegWorkMemory = 1536L * 1024 * 1024;
+
+struct TJpegError {
+    jpeg_error_mgr Pub;
+    std::jmp_buf Jump;
+    int Code;
+    char Message[JMSG_LENGTH_MAX + 64];
+};
+
+// Everything the two decoding steps share; plain data only, so that nothing with
+// a destructor lives between setjmp and longjmp.
+struct TJpegSession {
+    jpeg_decompress_struct Info;
+    TJpegError Error;
+    jpeg_progress_mgr Progress;
+    bool Created;
+    int Orientation;
+};
+
+void JpegErrorExit(j_common_ptr cinfo) {
+    TJpegError* error = reinterpret_cast<TJpegError*>(cinfo->err);
+    error->Code = error->Pub.msg_code;
+    (*error->Pub.format_message)(cinfo, error->Message);
+    std::longjmp(error->Jump, 1);
+}
+
+// Warnings that mean the picture data is damaged stop decoding; the rest
+// (extraneous bytes before a marker and the like) are tolerated.
+void JpegEmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0)
+        return;
+    switch (cinfo->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_MUST_RESYNC:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+        JpegErrorExit(cinfo);
+        break;
+    default:
+        cinfo->err->num_warnings++;
+        break;
+    }
+}
+
+void JpegProgress(j_common_ptr cinfo) {
+    j_decompress_ptr info = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (info->input_scan_number > kMaxJpegScans) {
+        TJpegError* error = reinterpret_cast<TJpegError*>(cinfo->err);
+        error->Code = JERR_BAD_SCAN_SCRIPT;
+        std::snprintf(error->Message, sizeof error->Message, "too many scans");
+        std::longjmp(error->Jump, 1);
+    }
+}
+
+int FindOrientation(j_decompress_ptr info) {
+    for (jpeg_saved_marker_ptr m = info->marker_list; m != nullptr; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
+            std::memcmp(m->data, "Exif\0\0", 6) == 0)
+            return ParseExifOrientation(m->data, m->data_length);
+    return 1;
+}
+
+// Step one: header, output colour space and scale. Returns false on a libjpeg error.
+bool JpegReadHeader(TJpegSession* s, const std::uint8_t* data, std::size_t size, int scale) {
+    if (setjmp(s->Error.Jump))
+        return false;
+    jpeg_create_decompress(&s->Info);
+    s->Created = true;
+    s->Info.mem->max_memory_to_use = kMaxJpegWorkMemory;
+    s->Info.progress = &s->Progress;
+    jpeg_mem_src(&s->Info, data, static_cast<unsigned long>(size));
+    jpeg_save_markers(&s->Info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&s->Info, TRUE);
+    s->Orientation = FindOrientation(&s->Info);
+    switch (s->Info.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        s->Info.out_color_space = JCS_GRAYSCALE;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        s->Info.out_color_space = JCS_CMYK;
+        break;
+    default:
+        s->Info.out_color_space = JCS_RGB;
+        break;
+    }
+    s->Info.scale_num = 1;
+    s->Info.scale_denom = static_cast<unsigned>(scale);
+    jpeg_calc_output_dimensions(&s->Info);
+    return true;
+}
+
+// Changes the scale after the header was read. Returns false on a libjpeg error.
+bool JpegSetScale(TJpegSession* s, int scale) {
+    if (setjmp(s->Error.Jump))
+        return false;
+    s->Info.scale_num = 1;
+    s->Info.scale_denom = static_cast<unsigned>(scale);
+    jpeg_calc_output_dimensions(&s->Info);
+    return true;
+}
+
+// Step two: decodes every row into out (width * height pixels), expanding each
+// row in place from its libjpeg layout to 0xAARRGGBB.
+bool JpegReadPixels(TJpegSession* s, std::uint32_t* out) {
+    if (setjmp(s->Error.Jump))
+        return false;
+    jpeg_start_decompress(&s->Info);
+    const JDIMENSION width = s->Info.output_width;
+    const int components = s->Info.output_components;
+    const bool inverted = s->Info.saw_Adobe_marker;
+    while (s->Info.output_scanline < s->Info.output_height) {
+        std::uint32_t* row = out + std::size_t(s->Info.output_scanline) * width;
+        JSAMPROW rows[1] = {reinterpret_cast<JSAMPLE*>(row)};
+        jpeg_read_scanlines(&s->Info, rows, 1);
+        const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(row);
+        for (JDIMENSION x = width; x-- > 0;) {
+            std::uint32_t pixel = 0;
+            if (components == 1) {
+                const unsigned v = bytes[x];
+                pixel = MakeArgb(255, v, v, v);
+            } else if (components == 3) {
+                const std::uint8_t* p = bytes + std::size_t(x) * 3;
+                pixel = MakeArgb(255, p[0], p[1], p[2]);
+            } else {
+                const std::uint8_t* p = bytes + std::size_t(x) * 4;
+                unsigned c = p[0], m = p[1], y = p[2], k = p[3];
+                if (!inverted) {
+                    c = 255 - c;
+                    m = 255 - m;
+                    y = 255 - y;
+                    k = 255 - k;
+                }
+                // Now 255 means no ink.
+                pixel =
+                    MakeArgb(255, (c * k + 127) / 255, (m * k + 127) / 255, (y * k + 127) / 255);
+            }
+            row[x] = pixel;
+        }
+    }
+    jpeg_finish_decompress(&s->Info);
+    return true;
+}
+
+struct TJpegSessionFree {
+    void operator()(TJpegSession* s) const {
+        if (s->Created)
+            jpeg_destroy_decompress(&s->Info);
+        delete s;
+    }
+};
+
+TCodecFailure FailureOf(int code) {
+    switch (code) {
+    case JERR_OUT_OF_MEMORY:
+    case JERR_NO_BACKING_STORE:
+    case JERR_IMAGE_TOO_BIG:
+        return TCodecFailure::TooLarge;
+    case JERR_BAD_PRECISION:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_NOTIMPL:
+    case JERR_ARITH_NOTIMPL:
+        return TCodecFailure::Unsupported;
+    default:
+        return TCodecFailure::Corrupt;
+    }
+}
+
+[[noreturn]] void ThrowJpeg(const TJpegSession& s) {
+    throw ECodecError(FailureOf(s.Error.Code), std::string("JPEG: ") + s.Error.Message);
+}
+
+} // namespace
+
+TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
+                           const TDecodeOptions& options) {
+    if (data == nullptr || size < 4)
+        throw ECodecError(TCodecFailure::Corrupt, "JPEG: file too short");
+    std::unique_ptr<TJpegSession, TJpegSessionFree> s(new TJpegSession());
+    s->Info.err = jpeg_std_error(&s->Error.Pub);
+    s->Error.Pub.error_exit = JpegErrorExit;
+    s->Error.Pub.emit_message = JpegEmitMessage;
+    s->Progress.progress_monitor = JpegProgress;
+    s->Orientation = 1;
+    const int scale = static_cast<int>(options.JpegScale);
+    if (scale != 1 && scale != 2 && scale != 4 && scale != 8)
+        throw std::invalid_argument("JPEG scale must be 1, 2, 4 or 8");
+    if (!JpegReadHeader(s.get(), data, size, scale))
+        ThrowJpeg(*s);
+    // The full size bounds the memory of progressive decoding even when scaled down.
+    CheckPictureSize(s->Info.image_width, s->Info.image_height, options.MaxPixels, "JPEG");
+    const bool turned = s->Orientation >= 5 && s->Orientation <= 8;
+    const int fullWidth = int(turned ? s->Info.image_height : s->Info.image_width);
+    const int fullHeight = int(turned ? s->Info.image_width : s->Info.image_height);
+    if (options.ChooseJpegScale) {
+        const int chosen = static_cast<int>(options.ChooseJpegScale(fullWidth, fullHeight));
+        if (chosen != 1 && chosen != 2 && chosen != 4 && chosen != 8)
+            throw std::invalid_argument("JPEG scale must be 1, 2, 4 or 8");
+        if (chosen != scale && !JpegSetScale(s.get(), chosen))
+            ThrowJpeg(*s);
+    }
+    TDecodedPicture picture;
+    AllocatePicture(picture, s->Info.output_width, s->Info.output_height, options.MaxPixels,
+                    "JPEG");
+    if (!JpegReadPixels(s.get(), picture.Pixels.data()))
+        ThrowJpeg(*s);
+    picture.Drawn = true;
+    ApplyExifOrientation(picture, s->Orientation);
+    if (picture.Width != fullWidth || picture.Height != fullHeight) {
+        picture.FullWidth = fullWidth;
+        picture.FullHeight = fullHeight;
+    }
+    return picture;
+}
+
+TDecodedPicture DecodeJpegFile(const std::string& path, const TDecodeOptions& options) {
+    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
+    return DecodeJpeg(bytes.data(), bytes.size(), options);
+}

@@ -1,0 +1,130 @@
+// The merged picture as a document: the canvas, the layers over it, the list of
+// source pictures and the flags of the main window, with the operations that
+// build it from the layout settings. It holds no widget: the main window shows
+// it through a TDocumentView, and tools without a window use it as it is.
+#pragma once
+
+#include "engine/TBitmap.h"
+#include "engine/TBitmap32.h"
+#include "engine/TFont.h"
+#include "engine/TLayers.h"
+#include "engine/TRect.h"
+#include "engine/TRubberbandLayer.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// What the document asks of the window that shows it. Every call has a default
+// that does nothing, which is all a document without a window needs.
+class TDocumentView {
+public:
+    virtual ~TDocumentView() = default;
+    // Switches from the welcome page to the canvas.
+    virtual void ShowCanvasPage() {}
+    // The zoom of the canvas (1.0 for a new canvas).
+    virtual void SetViewScale(float /*Scale*/) {}
+    // Re-applies the zoom the user chose, after a rebuild.
+    virtual void ReapplyZoom() {}
+    // The zoom label and box, enabled only while there is a canvas.
+    virtual void SetScaleControlsEnabled(bool /*Enabled*/) {}
+    // Status bar panel 0.
+    virtual void ShowDimension(const std::string& /*Text*/) {}
+    // The opacity label and slider and the "Cropped" box; Opacity is the
+    // selected layer's master alpha when Enabled.
+    virtual void SetLayerControls(bool /*Enabled*/, int /*Opacity*/) {}
+    // The wait cursor during long work.
+    virtual void SetBusy(bool /*Busy*/) {}
+    // Repaints the canvas.
+    virtual void InvalidateView() {}
+    // Paints the canvas and its visible layers at scale 1 into Target (already
+    // sized to the canvas). A view that maps the layers to the screen does it
+    // itself and answers true; false lets the document paint them directly.
+    virtual bool RenderCanvas(TBitmap32& /*Target*/) { return false; }
+    // A picture of the list that could not be loaded, and why; it is skipped.
+    virtual void PictureSkipped(const std::string& /*File*/, const std::string& /*Why*/) {}
+    // Long work: Done of Total pictures are in place.
+    virtual void Progress(int /*Done*/, int /*Total*/) {}
+};
+
+class TMergeDocument {
+public:
+    // Canvas and Layers belong to the view showing them (or to a tool without a
+    // window); they must outlive the document.
+    TMergeDocument(TBitmap32& Canvas, TLayerCollection& Layers, TDocumentView* View = nullptr);
+    ~TMergeDocument();
+    TMergeDocument(const TMergeDocument&) = delete;
+    TMergeDocument& operator=(const TMergeDocument&) = delete;
+
+    TBitmap32& Canvas() { return FCanvas; }
+    TLayerCollection& Layers() { return FLayers; }
+    void SetView(TDocumentView* View);
+
+    // Full paths of the source pictures, in cell order.
+    std::vector<std::string> PicFileList;
+    // True for a grid, false for an empty picture.
+    bool GridMode = false;
+    // Work pictures on the way into a layer, and the explorer's drag picture.
+    TBitmap32 WorkBitmap32;
+    TBitmap WorkBitmap{pf24bit};
+    TBitmap DragBitmap{pf24bit};
+    // The selected layer and the one selection frame; both owned by Layers.
+    TCustomLayer* SelectedLayer = nullptr;
+    TRubberbandLayer* RubberBand = nullptr;
+    // True when nothing waits to be saved.
+    bool Saved = true;
+    // The picture last chosen in the explorer or the picture list.
+    std::string CurrentPicFile;
+    // Canvas point at which a dropped picture is placed.
+    TPoint DropPoint;
+    // Font of new text layers: Arial, 28, red.
+    TFont TextFont;
+    // Tick counter of the picture list's reload timer.
+    int ReloadTicks = 0;
+
+    // Given to every picture layer and to the frame; the main window sets them.
+    TLayerMouseEvent LayerMouseDown;
+    TRBResizingEvent FrameResizing;
+
+    // Builds the whole picture from the layout settings and PicFileList.
+    void RebuildPicture();
+    // Empties the layers and gives the canvas a new size and one colour.
+    void SetCanvas(int Width, int Height, TColor32 Background);
+    // The dotted outline of every cell, covering exactly the cell.
+    static void DrawCellGuides(TBitmap32& Canvas, int Cols, int Rows, int CellWidth, int CellHeight,
+                               int Space, TColor Color);
+    // One picture layer per cell, in list order; Canvas is not used.
+    void PlacePictures(TBitmap32& Canvas, int Cols, int Rows, int CellWidth, int CellHeight,
+                       int Space, const std::vector<std::string>& Files);
+    // Loads one file and adds it as the top layer at TopLeft, fitted into the cell
+    // in grid mode, at its own size (transparency kept) otherwise. A file that
+    // cannot be loaded adds nothing. An error while the layer is set up frees it
+    // and passes on.
+    void AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth, int CellHeight,
+                         int Tag, TColor FillColor);
+    // Threads that read and fit the pictures of a rebuild; 0 is one per core.
+    // Layers are still made in list order on the calling thread.
+    unsigned LoadThreads = 0;
+
+    // Frames Layer with the selection frame, or hides the frame for none.
+    void SelectLayer(TCustomLayer* Layer);
+    // The picture as it is saved: the selection is dropped (and stays dropped),
+    // then the canvas and every visible layer are painted at scale 1 into
+    // Target, which takes the canvas's size. Layers are cut at the canvas edges.
+    void RenderMergedPicture(TBitmap32& Target);
+
+    // "Dimension(px): <width> x <height>".
+    static std::string DimensionStatusText(int Width, int Height);
+    // The guide colour of empty cells.
+    static constexpr TColor kGuideColor = 0xEEEEEE;
+
+private:
+    // Steps after loading: the prepared picture becomes the top layer at TopLeft.
+    void AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag);
+
+    TBitmap32& FCanvas;
+    TLayerCollection& FLayers;
+    TDocumentView FNoView;
+    TDocumentView* FView;
+};

@@ -1,0 +1,223 @@
+#include "pictures/uPicLib.h"
+
+#include "codecs/ECodecError.h"
+#include "codecs/uCodecCommon.h"
+#include "codecs/uCodecRegistry.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+bool FileExists(const std::string& FileName) {
+    const QFileInfo info(QString::fromStdString(FileName));
+    return info.exists() && !info.isDir();
+}
+
+// Straight alpha over white, per channel, rounded to nearest.
+std::uint8_t OverWhite(std::uint8_t c, std::uint8_t a) {
+    return std::uint8_t((unsigned(c) * a + 255u * (255u - a) + 127u) / 255u);
+}
+
+TColor32 ComposeOntoWhite(std::uint32_t p) {
+    const std::uint8_t a = std::uint8_t(p >> 24);
+    if (a == 255)
+        return p;
+    return MakeColor32(OverWhite(std::uint8_t(p >> 16), a), OverWhite(std::uint8_t(p >> 8), a),
+                       OverWhite(std::uint8_t(p), a));
+}
+
+// Takes the picture's size; the pixels are the decoded ones with the alpha the
+// picture's kind calls for.
+void CopyToBitmap32(const TDecodedPicture& Picture, TBitmap32& Dest) {
+    Dest.BeginUpdate();
+    try {
+        Dest.SetSize(Picture.Width, Picture.Height);
+        TColor32* out = Dest.Bits();
+        const std::size_t count = Picture.Pixels.size();
+        if (Picture.Drawn) {
+            for (std::size_t i = 0; i < count; ++i)
+                out[i] = ComposeOntoWhite(Picture.Pixels[i]);
+        } else if (Picture.HasAlpha) {
+            std::memcpy(out, Picture.Pixels.data(), count * sizeof(TColor32));
+        } else {
+            for (std::size_t i = 0; i < count; ++i)
+                out[i] = Picture.Pixels[i] | 0xFF000000u;
+        }
+    } catch (...) {
+        Dest.EndUpdate();
+        throw;
+    }
+    Dest.EndUpdate();
+    Dest.Changed();
+}
+
+void CopyToBitmap(const TDecodedPicture& Picture, TBitmap& Dest) {
+    const bool keepAlpha = !Picture.Drawn && Picture.HasAlpha;
+    Dest.SetPixelFormat(keepAlpha ? pf32bit : pf24bit);
+    Dest.SetSize(Picture.Width, Picture.Height);
+    for (int y = 0; y < Picture.Height; ++y) {
+        const std::uint32_t* in = Picture.Pixels.data() + std::size_t(y) * Picture.Width;
+        std::uint8_t* row = Dest.ScanLine(y);
+        if (keepAlpha) {
+            std::memcpy(row, in, std::size_t(Picture.Width) * 4);
+            continue;
+        }
+        for (int x = 0; x < Picture.Width; ++x) {
+            const TColor32 c = Picture.Drawn ? ComposeOntoWhite(in[x]) : in[x];
+            row[3 * x] = std::uint8_t(c);
+            row[3 * x + 1] = std::uint8_t(c >> 8);
+            row[3 * x + 2] = std::uint8_t(c >> 16);
+        }
+    }
+}
+
+} // namespace
+
+TColor32 WinColorToColor32(TColor C) {
+    const std::uint32_t c = static_cast<std::uint32_t>(C);
+    return MakeColor32(std::uint8_t(c), std::uint8_t(c >> 8), std::uint8_t(c >> 16));
+}
+
+bool IsPngFile(const std::string& FileName) {
+    QFile file(QString::fromStdString(FileName));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("Cannot open file \"" + FileName + "\".");
+    const QByteArray head = file.read(4);
+    if (head.size() < 4)
+        throw std::runtime_error("File \"" + FileName + "\" is too short to be a picture.");
+    return static_cast<unsigned char>(head[0]) == 0x89 && head[1] == 'P' && head[2] == 'N' &&
+           head[3] == 'G';
+}
+
+namespace {
+
+// The PNG's colours with alpha 255, then its transparency by its mode.
+void CopyPngToBitmap32(const TDecodedPicture& Png, TBitmap32& Dest) {
+    Dest.BeginUpdate();
+    try {
+        Dest.SetSize(Png.Width, Png.Height);
+        TColor32* out = Dest.Bits();
+        const std::size_t count = Png.Pixels.size();
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = Png.Pixels[i] | 0xFF000000u;
+        switch (Png.Png.Transparency) {
+        case TPngTransparency::None:
+            break;
+        case TPngTransparency::SingleColor: {
+            const TColor32 key = ColorToColor32(static_cast<TColor>(Png.Png.TransparentColor));
+            for (std::size_t i = 0; i < count; ++i)
+                if (out[i] == key)
+                    out[i] &= 0x00FFFFFFu;
+            break;
+        }
+        case TPngTransparency::Partial:
+            // Only a real alpha channel carries over; translucent palette
+            // entries leave the picture opaque.
+            if (Png.Png.ColorType == 4 || Png.Png.ColorType == 6)
+                for (std::size_t i = 0; i < count; ++i)
+                    out[i] = (out[i] & 0x00FFFFFFu) | (Png.Pixels[i] & 0xFF000000u);
+            break;
+        }
+    } catch (...) {
+        Dest.EndUpdate();
+        throw;
+    }
+    Dest.EndUpdate();
+    Dest.Changed();
+}
+
+} // namespace
+
+void ReadPngTransparent(const std::string& FileName, TBitmap32& Dest) {
+    const std::vector<std::uint8_t> data = ReadPictureFileBytes(FileName);
+    CopyPngToBitmap32(DecodeWithCodec(data.data(), data.size(), TCodecKind::Png), Dest);
+}
+
+namespace {
+
+const char* const kNoSuchFile = "not found: no such file";
+
+void SetWhy(std::string* Why, const std::string& Text) {
+    if (Why)
+        *Why = Text;
+}
+
+} // namespace
+
+bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest, std::string* Why) {
+    if (!FileExists(FileName)) {
+        SetWhy(Why, kNoSuchFile);
+        return false;
+    }
+    try {
+        const TDecodedPicture picture = DecodePictureFile(FileName);
+        // A PNG read by the PNG codec already carries its transparency; only a
+        // PNG that another codec accepted needs the PNG codec's second look.
+        if (picture.IsPng)
+            CopyPngToBitmap32(picture, Dest);
+        else if (IsPngFile(FileName))
+            ReadPngTransparent(FileName, Dest);
+        else
+            CopyToBitmap32(picture, Dest);
+        return true;
+    } catch (const std::exception& e) {
+        SetWhy(Why, e.what());
+    } catch (...) {
+        SetWhy(Why, "unreadable");
+    }
+    return false;
+}
+
+bool LoadPictureToBitmap(const std::string& FileName, TBitmap& Dest, std::string* Why) {
+    if (!FileExists(FileName)) {
+        SetWhy(Why, kNoSuchFile);
+        return false;
+    }
+    try {
+        CopyToBitmap(DecodePictureFile(FileName), Dest);
+        return true;
+    } catch (const std::exception& e) {
+        SetWhy(Why, e.what());
+    } catch (...) {
+        SetWhy(Why, "unreadable");
+    }
+    return false;
+}
+
+bool LoadPictureForFit(const std::string& FileName, TBitmap& Dest, std::int32_t Width,
+                       std::int32_t Height, std::int32_t FitType, int& OwnWidth, int& OwnHeight,
+                       std::string* Why) {
+    if (!FileExists(FileName)) {
+        SetWhy(Why, kNoSuchFile);
+        return false;
+    }
+    try {
+        TDecodeOptions options;
+        options.ChooseJpegScale = [=](int w, int h) {
+            return static_cast<TJpegScale>(JpegScaleForFit(w, h, Width, Height, FitType));
+        };
+        const TDecodedPicture picture = DecodePictureFile(FileName, options);
+        CopyToBitmap(picture, Dest);
+        OwnWidth = picture.OwnWidth();
+        OwnHeight = picture.OwnHeight();
+        return true;
+    } catch (const std::exception& e) {
+        SetWhy(Why, e.what());
+    } catch (...) {
+        SetWhy(Why, "unreadable");
+    }
+    return false;
+}
+
+void LoadBitmap32FromFile(TBitmap32& Dest, const std::string& FileName) {
+    CopyToBitmap32(DecodePictureFile(FileName), Dest);
+}
+
+namespace {
+// Linking the loaders gives every pixel store its LoadFromFile.
+const bool gLoaderInstalled = (TBitmap32::SetFileLoader(&LoadBitmap32FromFile), true);
+} // namespace

@@ -1,0 +1,346 @@
+// Small pictures written by the image libraries themselves, for the reader tests.
+#pragma once
+
+#include "codecs/uMagickReader.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gif_lib.h>
+#include <jpeglib.h>
+#include <magick/api.h>
+#include <png.h>
+#include <tiffio.h>
+#include <unistd.h>
+
+namespace fixtures {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline void PutBE16(Bytes& b, unsigned v) {
+    b.push_back(std::uint8_t(v >> 8));
+    b.push_back(std::uint8_t(v));
+}
+inline void PutBE32(Bytes& b, std::uint32_t v) {
+    PutBE16(b, v >> 16);
+    PutBE16(b, v & 0xFFFF);
+}
+inline void PutLE16(Bytes& b, unsigned v) {
+    b.push_back(std::uint8_t(v));
+    b.push_back(std::uint8_t(v >> 8));
+}
+inline void PutLE32(Bytes& b, std::uint32_t v) {
+    PutLE16(b, v & 0xFFFF);
+    PutLE16(b, v >> 16);
+}
+
+// An EXIF block as a JPEG APP1 segment carries it ("Exif\0\0" and a TIFF header
+// whose first directory holds only the orientation).
+inline Bytes MakeExif(int orientation, bool bigEndian = false, bool withPrefix = true) {
+    Bytes b;
+    if (withPrefix)
+        b = {'E', 'x', 'i', 'f', 0, 0};
+    auto u16 = [&](unsigned v) { bigEndian ? PutBE16(b, v) : PutLE16(b, v); };
+    auto u32 = [&](std::uint32_t v) { bigEndian ? PutBE32(b, v) : PutLE32(b, v); };
+    b.push_back(bigEndian ? 'M' : 'I');
+    b.push_back(bigEndian ? 'M' : 'I');
+    u16(42);
+    u32(8);
+    u16(1);
+    u16(0x0112);
+    u16(3);
+    u32(1);
+    u16(unsigned(orientation));
+    u16(0);
+    u32(0);
+    return b;
+}
+
+// ---- PNG ----
+struct PngSpec {
+    int Width = 1;
+    int Height = 1;
+    int ColorType = PNG_COLOR_TYPE_RGB;
+    int BitDepth = 8;
+    bool Interlaced = false;
+    std::vector<unsigned> Samples; // row-major, channels per pixel in file order
+    std::vector<png_color> Palette;
+    std::vector<png_byte> PaletteAlpha; // tRNS for palette pictures
+    bool HasTransparentColor = false;   // tRNS for grey and RGB pictures
+    png_color_16 TransparentColor{};
+    Bytes Exif; // without the "Exif\0\0" prefix
+};
+
+inline void PngWriteToVector(png_structp png, png_bytep data, png_size_t size) {
+    Bytes* out = static_cast<Bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + size);
+}
+inline void PngFlushNothing(png_structp) {}
+
+inline int PngChannels(int colorType) {
+    switch (colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+    case PNG_COLOR_TYPE_PALETTE:
+        return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 2;
+    case PNG_COLOR_TYPE_RGB:
+        return 3;
+    default:
+        return 4;
+    }
+}
+
+inline Bytes WritePng(const PngSpec& spec) {
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png)))
+        throw std::runtime_error("png write failed");
+    png_set_write_fn(png, &out, PngWriteToVector, PngFlushNothing);
+    png_set_IHDR(png, info, png_uint_32(spec.Width), png_uint_32(spec.Height), spec.BitDepth,
+                 spec.ColorType, spec.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!spec.Palette.empty())
+        png_set_PLTE(png, info, spec.Palette.data(), int(spec.Palette.size()));
+    if (!spec.PaletteAlpha.empty())
+        png_set_tRNS(png, info, spec.PaletteAlpha.data(), int(spec.PaletteAlpha.size()), nullptr);
+    if (spec.HasTransparentColor) {
+        png_color_16 c = spec.TransparentColor;
+        png_set_tRNS(png, info, nullptr, 0, &c);
+    }
+    if (!spec.Exif.empty())
+        png_set_eXIf_1(png, info, png_uint_32(spec.Exif.size()),
+                       const_cast<png_bytep>(spec.Exif.data()));
+    png_write_info(png, info);
+    const int channels = PngChannels(spec.ColorType);
+    const int passes = spec.Interlaced ? png_set_interlace_handling(png) : 1;
+    std::vector<std::vector<png_byte>> rows(spec.Height);
+    for (int y = 0; y < spec.Height; ++y) {
+        std::vector<png_byte>& row = rows[y];
+        row.assign(std::size_t(spec.Width * channels * spec.BitDepth + 7) / 8, 0);
+        for (int i = 0; i < spec.Width * channels; ++i) {
+            const unsigned v = spec.Samples[std::size_t(y * spec.Width * channels + i)];
+            if (spec.BitDepth == 16) {
+                row[i * 2] = png_byte(v >> 8);
+                row[i * 2 + 1] = png_byte(v);
+            } else if (spec.BitDepth == 8) {
+                row[i] = png_byte(v);
+            } else {
+                const int bit = i * spec.BitDepth;
+                row[bit / 8] |= png_byte(v << (8 - spec.BitDepth - bit % 8));
+            }
+        }
+    }
+    for (int pass = 0; pass < passes; ++pass)
+        for (int y = 0; y < spec.Height; ++y)
+            png_write_row(png, rows[y].data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// ---- JPEG ----
+struct JpegSpec {
+    int Width = 16;
+    int Height = 16;
+    int Components = 3;
+    J_COLOR_SPACE InSpace = JCS_RGB;
+    J_COLOR_SPACE FileSpace = JCS_UNKNOWN; // JCS_UNKNOWN: the library's default
+    bool Progressive = false;
+    bool Arithmetic = false;
+    int Quality = 100;
+    Bytes Exif; // with the "Exif\0\0" prefix
+    std::vector<std::uint8_t> Samples;
+};
+
+inline Bytes WriteJpeg(const JpegSpec& spec) {
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = JDIMENSION(spec.Width);
+    c.image_height = JDIMENSION(spec.Height);
+    c.input_components = spec.Components;
+    c.in_color_space = spec.InSpace;
+    jpeg_set_defaults(&c);
+    if (spec.FileSpace != JCS_UNKNOWN)
+        jpeg_set_colorspace(&c, spec.FileSpace);
+    jpeg_set_quality(&c, spec.Quality, TRUE);
+    // No chroma subsampling, so that small blocks keep their colour.
+    for (int i = 0; i < c.num_components; ++i)
+        c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
+    if (spec.Progressive)
+        jpeg_simple_progression(&c);
+    c.arith_code = spec.Arithmetic ? TRUE : FALSE;
+    jpeg_start_compress(&c, TRUE);
+    if (!spec.Exif.empty())
+        jpeg_write_marker(&c, JPEG_APP0 + 1, spec.Exif.data(), unsigned(spec.Exif.size()));
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(spec.Samples.data() + std::size_t(c.next_scanline) *
+                                                                      spec.Width * spec.Components);
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    Bytes out(buffer, buffer + size);
+    std::free(buffer);
+    return out;
+}
+
+// ---- GIF ----
+struct GifSpec {
+    int ScreenWidth = 4;
+    int ScreenHeight = 4;
+    int Left = 0;
+    int Top = 0;
+    int Width = 4;
+    int Height = 4;
+    bool Interlaced = false;
+    int TransparentIndex = -1;
+    std::vector<GifColorType> Colors;  // a power of two in size
+    std::vector<GifPixelType> Indices; // frame pixels, rows from the top
+};
+
+inline int GifWriteToVector(GifFileType* gif, const GifByteType* data, int size) {
+    Bytes* out = static_cast<Bytes*>(gif->UserData);
+    out->insert(out->end(), data, data + size);
+    return size;
+}
+
+inline Bytes WriteGif(const GifSpec& spec) {
+    Bytes out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, GifWriteToVector, &error);
+    ColorMapObject* map = GifMakeMapObject(int(spec.Colors.size()), spec.Colors.data());
+    EGifSetGifVersion(gif, true);
+    EGifPutScreenDesc(gif, spec.ScreenWidth, spec.ScreenHeight, 8, 0, map);
+    if (spec.TransparentIndex >= 0) {
+        GifByteType ext[4] = {1, 0, 0, GifByteType(spec.TransparentIndex)};
+        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext);
+    }
+    EGifPutImageDesc(gif, spec.Left, spec.Top, spec.Width, spec.Height, spec.Interlaced, nullptr);
+    std::vector<int> order;
+    if (spec.Interlaced) {
+        const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+        for (int p = 0; p < 4; ++p)
+            for (int y = start[p]; y < spec.Height; y += step[p])
+                order.push_back(y);
+    } else {
+        for (int y = 0; y < spec.Height; ++y)
+            order.push_back(y);
+    }
+    for (int y : order)
+        EGifPutLine(gif, const_cast<GifPixelType*>(spec.Indices.data() + y * spec.Width),
+                    spec.Width);
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    return out;
+}
+
+// ---- TIFF ----
+inline Bytes ReadWholeFile(const std::string& path) {
+    Bytes out;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr)
+        return out;
+    std::uint8_t chunk[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        out.insert(out.end(), chunk, chunk + n);
+    std::fclose(f);
+    return out;
+}
+
+struct TiffSpec {
+    int Width = 2;
+    int Height = 2;
+    int SamplesPerPixel = 3;
+    int BitsPerSample = 8;
+    int Photometric = PHOTOMETRIC_RGB;
+    int Compression = COMPRESSION_NONE;
+    int Orientation = ORIENTATION_TOPLEFT;
+    int ExtraSample = -1;                // EXTRASAMPLE_ASSOCALPHA or EXTRASAMPLE_UNASSALPHA
+    std::vector<std::uint16_t> ColorMap; // 3 * 2^bits entries for palette pictures
+    Bytes Data;                          // packed rows
+};
+
+inline Bytes WriteTiff(const TiffSpec& spec) {
+    char name[] = "/tmp/codec_fixture_XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd >= 0)
+        close(fd);
+    TIFF* t = TIFFOpen(name, "w");
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, spec.Width);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, spec.Height);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, spec.SamplesPerPixel);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, spec.BitsPerSample);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, spec.Photometric);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, spec.Compression);
+    TIFFSetField(t, TIFFTAG_ORIENTATION, spec.Orientation);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, spec.Height);
+    if (spec.ExtraSample >= 0) {
+        std::uint16_t extra = std::uint16_t(spec.ExtraSample);
+        TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    }
+    if (!spec.ColorMap.empty()) {
+        const std::size_t n = spec.ColorMap.size() / 3;
+        TIFFSetField(t, TIFFTAG_COLORMAP, spec.ColorMap.data(), spec.ColorMap.data() + n,
+                     spec.ColorMap.data() + 2 * n);
+    }
+    const std::size_t rowBytes =
+        std::size_t(spec.Width * spec.SamplesPerPixel * spec.BitsPerSample + 7) / 8;
+    for (int y = 0; y < spec.Height; ++y)
+        TIFFWriteScanline(t, const_cast<std::uint8_t*>(spec.Data.data() + y * rowBytes),
+                          std::uint32_t(y), 0);
+    TIFFClose(t);
+    Bytes out = ReadWholeFile(name);
+    std::remove(name);
+    return out;
+}
+
+// ---- GraphicsMagick ----
+// pixels are 0xAARRGGBB; format is a GraphicsMagick format name.
+inline Bytes WriteWithMagick(int width, int height, const std::vector<std::uint32_t>& pixels,
+                             const char* format, bool alpha) {
+    MagickCanDecode("BMP"); // starts GraphicsMagick once
+    std::vector<std::uint8_t> rgba;
+    for (std::uint32_t p : pixels) {
+        rgba.push_back(std::uint8_t(p >> 16));
+        rgba.push_back(std::uint8_t(p >> 8));
+        rgba.push_back(std::uint8_t(p));
+        rgba.push_back(std::uint8_t(p >> 24));
+    }
+    ExceptionInfo exception;
+    GetExceptionInfo(&exception);
+    Image* image = ConstituteImage(unsigned(width), unsigned(height), alpha ? "RGBA" : "RGBP",
+                                   CharPixel, rgba.data(), &exception);
+    Bytes out;
+    if (image != nullptr) {
+        if (!alpha)
+            image->matte = MagickFalse;
+        ImageInfo* info = CloneImageInfo(nullptr);
+        std::snprintf(info->magick, sizeof info->magick, "%s", format);
+        std::snprintf(image->magick, sizeof image->magick, "%s", format);
+        size_t length = 0;
+        void* blob = ImageToBlob(info, image, &length, &exception);
+        if (blob != nullptr) {
+            out.assign(static_cast<std::uint8_t*>(blob), static_cast<std::uint8_t*>(blob) + length);
+            MagickFree(blob);
+        }
+        DestroyImageInfo(info);
+        DestroyImage(image);
+    }
+    DestroyExceptionInfo(&exception);
+    return out;
+}
+
+} // namespace fixtures

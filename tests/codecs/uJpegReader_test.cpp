@@ -1,0 +1,172 @@
+#include "codecs/ECodecError.h"
+#include "codecs/uExifOrientation.h"
+#include "codecs/uJpegReader.h"
+#include "tests/codecs/CodecFixtures.h"
+
+#include <gtest/gtest.h>
+
+using fixtures::Bytes;
+using fixtures::JpegSpec;
+
+namespace {
+
+// A picture of flat 8 x 8 blocks; block (bx, by) has colour blocks[by * columns + bx].
+JpegSpec Blocks(int columns, int rows, const std::vector<std::vector<std::uint8_t>>& blocks) {
+    JpegSpec s;
+    s.Width = columns * 8;
+    s.Height = rows * 8;
+    s.Components = int(blocks[0].size());
+    s.InSpace = s.Components == 1 ? JCS_GRAYSCALE : s.Components == 3 ? JCS_RGB : JCS_CMYK;
+    for (int y = 0; y < s.Height; ++y)
+        for (int x = 0; x < s.Width; ++x)
+            for (std::uint8_t v : blocks[std::size_t((y / 8) * columns + x / 8)])
+                s.Samples.push_back(v);
+    return s;
+}
+
+JpegSpec FourColours() {
+    return Blocks(2, 2, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}});
+}
+
+void ExpectNear(std::uint32_t actual, std::uint32_t expected, int tolerance = 3) {
+    for (int shift : {24, 16, 8, 0}) {
+        const int a = int((actual >> shift) & 0xFF), e = int((expected >> shift) & 0xFF);
+        EXPECT_LE(std::abs(a - e), tolerance)
+            << std::hex << "actual 0x" << actual << ", expected 0x" << expected;
+    }
+}
+
+// The centre pixel of each 8 x 8 block.
+void ExpectBlocks(const TDecodedPicture& p, int columns, const std::vector<std::uint32_t>& want) {
+    for (std::size_t i = 0; i < want.size(); ++i)
+        ExpectNear(p.Pixel(int(i % columns) * 8 + 4, int(i / columns) * 8 + 4), want[i]);
+}
+
+TCodecFailure FailureOf(const Bytes& bytes) {
+    try {
+        DecodeJpeg(bytes.data(), bytes.size());
+    } catch (const ECodecError& e) {
+        return e.Reason();
+    }
+    ADD_FAILURE() << "decoding succeeded";
+    return TCodecFailure::NotFound;
+}
+
+std::size_t FindMarker(const Bytes& b, std::uint8_t marker) {
+    for (std::size_t i = 0; i + 1 < b.size(); ++i)
+        if (b[i] == 0xFF && b[i + 1] == marker)
+            return i;
+    return b.size();
+}
+
+} // namespace
+
+TEST(JpegReader, DecodesColourGreyAndCodingVariants) {
+    struct Case {
+        const char* Name;
+        bool Progressive, Arithmetic;
+    };
+    for (const Case& c : {Case{"baseline", false, false}, Case{"progressive", true, false},
+                          Case{"arithmetic", false, true}, Case{"both", true, true}}) {
+        SCOPED_TRACE(c.Name);
+        JpegSpec s = FourColours();
+        s.Progressive = c.Progressive;
+        s.Arithmetic = c.Arithmetic;
+        const Bytes file = fixtures::WriteJpeg(s);
+        const TDecodedPicture p = DecodeJpeg(file.data(), file.size());
+        EXPECT_EQ(p.Width, 16);
+        EXPECT_EQ(p.Height, 16);
+        EXPECT_TRUE(p.Drawn);
+        EXPECT_FALSE(p.HasAlpha);
+        ExpectBlocks(p, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
+    }
+    const Bytes grey = fixtures::WriteJpeg(Blocks(2, 1, {{0}, {200}}));
+    const TDecodedPicture g = DecodeJpeg(grey.data(), grey.size());
+    ExpectBlocks(g, 2, {0xFF000000, 0xFFC8C8C8});
+    for (std::uint32_t pixel : g.Pixels)
+        EXPECT_TRUE(((pixel >> 16) & 0xFF) == (pixel & 0xFF) &&
+                    ((pixel >> 8) & 0xFF) == (pixel & 0xFF));
+}
+
+TEST(JpegReader, DecodesCmykAndYcck) {
+    // Files with the Adobe marker store CMYK inverted: 255 is no ink.
+    for (J_COLOR_SPACE space : {JCS_CMYK, JCS_YCCK}) {
+        SCOPED_TRACE(space);
+        JpegSpec s = Blocks(2, 1, {{255, 128, 0, 255}, {200, 200, 200, 100}});
+        s.FileSpace = space;
+        const Bytes file = fixtures::WriteJpeg(s);
+        const TDecodedPicture p = DecodeJpeg(file.data(), file.size());
+        ExpectBlocks(p, 2, {0xFFFF8000, 0xFF4E4E4E});
+    }
+}
+
+TEST(JpegReader, ScalesDownOnRequest) {
+    const Bytes file =
+        fixtures::WriteJpeg(Blocks(8, 6, std::vector<std::vector<std::uint8_t>>(48, {30, 60, 90})));
+    for (auto [scale, w, h] :
+         {std::tuple{TJpegScale::Full, 64, 48}, std::tuple{TJpegScale::Half, 32, 24},
+          std::tuple{TJpegScale::Quarter, 16, 12}, std::tuple{TJpegScale::Eighth, 8, 6}}) {
+        TDecodeOptions options;
+        options.JpegScale = scale;
+        const TDecodedPicture p = DecodeJpeg(file.data(), file.size(), options);
+        EXPECT_EQ(p.Width, w);
+        EXPECT_EQ(p.Height, h);
+        ExpectNear(p.Pixel(w / 2, h / 2), 0xFF1E3C5A);
+    }
+}
+
+TEST(JpegReader, AppliesEveryExifOrientation) {
+    JpegSpec s = Blocks(4, 2,
+                        {{255, 0, 0},
+                         {0, 255, 0},
+                         {0, 0, 255},
+                         {255, 255, 0},
+                         {0, 255, 255},
+                         {255, 0, 255},
+                         {0, 0, 0},
+                         {255, 255, 255}});
+    const Bytes plainFile = fixtures::WriteJpeg(s);
+    const TDecodedPicture plain = DecodeJpeg(plainFile.data(), plainFile.size());
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        s.Exif = fixtures::MakeExif(orientation, orientation % 2 == 0);
+        const Bytes file = fixtures::WriteJpeg(s);
+        const TDecodedPicture p = DecodeJpeg(file.data(), file.size());
+        TDecodedPicture want = plain;
+        ApplyExifOrientation(want, orientation);
+        EXPECT_EQ(p.Width, orientation >= 5 ? 16 : 32);
+        EXPECT_EQ(p.Pixels, want.Pixels);
+        if (orientation == 6) // turned clockwise: the red top-left block is now top right
+            ExpectNear(p.Pixel(12, 4), 0xFFFF0000);
+    }
+}
+
+TEST(JpegReader, DamagedFilesFailCleanly) {
+    const Bytes good = fixtures::WriteJpeg(FourColours());
+    const std::size_t scan = FindMarker(good, 0xDA);
+    ASSERT_LT(scan, good.size());
+    for (std::size_t length :
+         {std::size_t(0), std::size_t(2), std::size_t(20), scan, scan + 30, good.size() - 2}) {
+        SCOPED_TRACE(length);
+        EXPECT_EQ(FailureOf(Bytes(good.begin(), good.begin() + long(length))),
+                  TCodecFailure::Corrupt);
+    }
+    fixtures::PngSpec png;
+    png.Samples = {1, 2, 3};
+    const Bytes notJpeg = fixtures::WritePng(png);
+    EXPECT_EQ(FailureOf(notJpeg), TCodecFailure::Corrupt);
+}
+
+TEST(JpegReader, RefusesHugePicturesBeforeDecoding) {
+    Bytes bomb = fixtures::WriteJpeg(FourColours());
+    const std::size_t sof = FindMarker(bomb, 0xC0);
+    ASSERT_LT(sof, bomb.size());
+    for (int i : {5, 6, 7, 8})
+        bomb[sof + std::size_t(i)] = i % 2 ? 0xFF : 0xDC; // 65500 x 65500
+    EXPECT_EQ(FailureOf(bomb), TCodecFailure::TooLarge);
+    try {
+        DecodeJpeg(bomb.data(), bomb.size());
+    } catch (const ECodecError& e) {
+        EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos);
+    }
+}

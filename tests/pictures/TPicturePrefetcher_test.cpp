@@ -1,0 +1,82 @@
+#include "pictures/TPicturePrefetcher.h"
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+#include <QTemporaryDir>
+
+namespace {
+
+class Prefetcher : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::vector<TPrefetchRequest> requests;
+
+    void SetUp() override {
+        // Pictures of different sizes, so that the fitting differs from one to the
+        // next; every fifth one is missing.
+        for (int i = 0; i < 23; ++i) {
+            TPrefetchRequest r;
+            r.File = dir.filePath(QStringLiteral("p%1.png").arg(i)).toStdString();
+            if (i % 5 != 3) {
+                QImage img(20 + 7 * i, 15 + 3 * i, QImage::Format_RGB32);
+                for (int y = 0; y < img.height(); ++y)
+                    for (int x = 0; x < img.width(); ++x)
+                        img.setPixel(x, y, qRgb(x * 9 + i, y * 5, (x ^ y) & 0xFF));
+                ASSERT_TRUE(img.save(QString::fromStdString(r.File), "PNG"));
+            }
+            r.CellWidth = 40;
+            r.CellHeight = 30;
+            r.FitType = i % 2;
+            r.FillColor = 0x123456;
+            requests.push_back(r);
+        }
+    }
+};
+
+TEST_F(Prefetcher, ParallelResultsEqualSequentialOnesInOrder) {
+    for (unsigned threads : {1u, 2u, 4u}) {
+        for (std::size_t lookahead : {std::size_t(1), std::size_t(0)}) {
+            TPicturePrefetcher prefetcher(requests, threads, lookahead);
+            for (std::size_t i = 0; i < requests.size(); ++i) {
+                SCOPED_TRACE(testing::Message() << threads << " threads, picture " << i);
+                TPreparedPicture expected;
+                PreparePicture(requests[i], expected);
+                TPreparedPicture got = prefetcher.Take(i);
+                ASSERT_EQ(got.Loaded, expected.Loaded);
+                if (!got.Loaded) {
+                    EXPECT_EQ(got.Why, expected.Why);
+                    continue;
+                }
+                ASSERT_EQ(got.Bitmap->Width(), 40);
+                ASSERT_EQ(got.Bitmap->Height(), 30);
+                EXPECT_TRUE(std::equal(got.Bitmap->Bits(), got.Bitmap->Bits() + 40 * 30,
+                                       expected.Bitmap->Bits()));
+            }
+        }
+    }
+}
+
+TEST_F(Prefetcher, StopsCleanlyWithPicturesNotTaken) {
+    TPicturePrefetcher prefetcher(requests, 2, 2);
+    EXPECT_TRUE(prefetcher.WaitFor(0, std::chrono::milliseconds(10000)));
+    EXPECT_TRUE(prefetcher.Take(0).Loaded);
+    // Destroyed here with most pictures never taken: the workers must not hang.
+}
+
+TEST_F(Prefetcher, OwnSizePicturesKeepTheirAlpha) {
+    QImage img(3, 2, QImage::Format_ARGB32);
+    img.fill(QColor(255, 0, 0, 100));
+    TPrefetchRequest r;
+    r.File = dir.filePath("a.png").toStdString();
+    ASSERT_TRUE(img.save(QString::fromStdString(r.File), "PNG"));
+    r.Fit = false;
+    TPicturePrefetcher prefetcher({r});
+    const TPreparedPicture p = prefetcher.Take(0);
+    ASSERT_TRUE(p.Loaded);
+    EXPECT_EQ(p.Bitmap->Width(), 3);
+    EXPECT_EQ(p.Bitmap->Pixel(0, 0), 0x64FF0000u);
+}
+
+} // namespace
