@@ -11,6 +11,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
 const std::vector<TActionSpec> kActions = {
@@ -50,42 +52,47 @@ const std::vector<TActionSpec> kActions = {
 
 // A menu: its caption, then pairs of (item caption, action name), a null action
 // being a separator line; the list ends with a null caption.
-const char* const kFileMenu[] = {"Create New Picture...", "ActFileNew", "Save Picture...",
-                                 "ActSave", "-", nullptr, "Exit", "ActExit", nullptr};
-const char* const kEditMenu[] = {"Reset",           "ActReset",  "Add Text",  "ActAddText",
-                                 "-",               nullptr,     "Insert a Pictures", "ActAddPic",
-                                 "Delete Selected", "ActDelPic", "Move Up",   "ActUpPic",
-                                 "Move Down",       "ActDownPic", nullptr};
-const char* const kLayerMenu[] = {"Delete Selected",   "ActDeletePicture",
-                                  "-",                 nullptr,
-                                  "Bring Front",       "ActBringFront",
-                                  "Send to Back",      "ActSendBack",
-                                  "Up One Level",      "ActPictureUp",
-                                  "Down One Level",    "ActPictureDown",
-                                  "-",                 nullptr,
-                                  "Flip Horizontally", "ActFlipHorz",
-                                  "Flip Vertically",   "ActFlipVert",
-                                  "Rotate 90°",        "ActRotate90",
-                                  "Rotate 180°",       "ActRotate180",
-                                  "Rotate 270°",       "ActRotate270",
-                                  nullptr};
-const char* const kToolsMenu[] = {"Standard Option", "ActStandardOption",
-                                  "Picture Editor",  "ActEditPic",
-                                  "-",               nullptr,
-                                  "Show Logs",       "ActShowLogs",
-                                  "Clear Logs",      "ActClearLogs",
-                                  nullptr};
-const char* const kHelpMenu[] = {"Help Manual", "ActHelpManual", "Home Page",
-                                 "ActHomePage", "-",             nullptr,
-                                 "About Software", "ActAboutSoft", nullptr};
-const char* const kRotateMenu[] = {"Up One Level",      "ActPictureUp",
-                                   "Down One Level",    "ActPictureDown",
-                                   "-",                 nullptr,
-                                   "Flip Horizontally", "ActFlipHorz",
-                                   "Flip Vertically",   "ActFlipVert",
-                                   "Rotate 90°",        "ActRotate90",
-                                   "Rotate 180°",       "ActRotate180",
-                                   "Rotate 270°",       "ActRotate270",
+const char* const kFileMenu[] = {"Create New Picture...",
+                                 "ActFileNew",
+                                 "Save Picture...",
+                                 "ActSave",
+                                 "-",
+                                 nullptr,
+                                 "Exit",
+                                 "ActExit",
+                                 nullptr};
+const char* const kEditMenu[] = {
+    "Reset",   "ActReset",          "Add Text",  "ActAddText",      "-",
+    nullptr,   "Insert a Pictures", "ActAddPic", "Delete Selected", "ActDelPic",
+    "Move Up", "ActUpPic",          "Move Down", "ActDownPic",      nullptr};
+const char* const kLayerMenu[] = {
+    "Delete Selected", "ActDeletePicture", "-",           nullptr,        "Bring Front",
+    "ActBringFront",   "Send to Back",     "ActSendBack", "Up One Level", "ActPictureUp",
+    "Down One Level",  "ActPictureDown",   "-",           nullptr,        "Flip Horizontally",
+    "ActFlipHorz",     "Flip Vertically",  "ActFlipVert", "Rotate 90°",   "ActRotate90",
+    "Rotate 180°",     "ActRotate180",     "Rotate 270°", "ActRotate270", nullptr};
+const char* const kToolsMenu[] = {
+    "Standard Option", "ActStandardOption", "Picture Editor", "ActEditPic",   "-",    nullptr,
+    "Show Logs",       "ActShowLogs",       "Clear Logs",     "ActClearLogs", nullptr};
+const char* const kHelpMenu[] = {"Help Manual", "ActHelpManual", "Home Page",      "ActHomePage",
+                                 "-",           nullptr,         "About Software", "ActAboutSoft",
+                                 nullptr};
+const char* const kRotateMenu[] = {"Up One Level",
+                                   "ActPictureUp",
+                                   "Down One Level",
+                                   "ActPictureDown",
+                                   "-",
+                                   nullptr,
+                                   "Flip Horizontally",
+                                   "ActFlipHorz",
+                                   "Flip Vertically",
+                                   "ActFlipVert",
+                                   "Rotate 90°",
+                                   "ActRotate90",
+                                   "Rotate 180°",
+                                   "ActRotate180",
+                                   "Rotate 270°",
+                                   "ActRotate270",
                                    nullptr};
 
 struct TToolButtonSpec {
@@ -188,8 +195,9 @@ void TMainActions::SetHandler(const QString& Name, std::function<void()> Handler
             continue;
         QObject::disconnect(FHandlers[i]);
         QWidget* owner = FOwner;
-        FHandlers[i] = connect(FActions[i], &QAction::triggered, this,
-                               [owner, Handler = std::move(Handler)] { RunCommand(owner, Handler); });
+        FHandlers[i] =
+            connect(FActions[i], &QAction::triggered, this,
+                    [owner, Handler = std::move(Handler)] { RunCommand(owner, Handler); });
         return;
     }
 }
@@ -280,11 +288,13 @@ void TMainActions::BuildToolBar(QToolBar* ToolBar) {
         button->setAutoRaise(true);
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setIconSize(QSize(kToolbarPictureSize, kToolbarPictureSize));
-        button->setFixedSize(kButtonWidth, kButtonHeight);
         button->setIcon(ToolbarIcon(spec.Picture));
         button->setToolTip(QString::fromLatin1(spec.Hint));
         BindButton(button, Action(QString::fromLatin1(spec.Action)),
                    spec.Caption ? QString::fromLatin1(spec.Caption) : QString());
+        // The buttons are 53 x 44; one whose caption needs more room in the
+        // font at hand grows wider rather than cutting its caption short.
+        button->setFixedSize(std::max(kButtonWidth, button->sizeHint().width()), kButtonHeight);
         ToolBar->addWidget(button);
     }
 }

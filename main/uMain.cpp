@@ -57,14 +57,18 @@ std::string TfrmMain::DefaultAppFolder() {
     return AppPath();
 }
 
-TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFolder,
-                   QWidget* Parent)
+TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFolder, QWidget* Parent)
     : QMainWindow(Parent), FSettingsFolder(SettingsFolder), FAppFolder(AppFolder) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(kTitle) + QStringLiteral(" V") +
                    QString::fromLatin1(kVersion));
     QApplication::setApplicationName(QString::fromLatin1(kTitle));
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    // Tahoma at 8 points, or the nearest sans-serif face where it is missing.
+    QFont font;
+    font.setFamilies(
+        {QStringLiteral("Tahoma"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSize(8);
+    setFont(font);
 
     CreateControls();
     FDocument = std::make_unique<TMergeDocument>(ImgView->Bitmap(), ImgView->Layers(), this);

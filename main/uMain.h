@@ -27,8 +27,7 @@ public:
     // SettingsFolder holds Setup.ini; AppFolder is the program's folder, where
     // the welcome pictures are found under "Desktop/". Both end in a separator.
     explicit TfrmMain(const std::string& SettingsFolder = DefaultSettingsFolder(),
-                      const std::string& AppFolder = DefaultAppFolder(),
-                      QWidget* Parent = nullptr);
+                      const std::string& AppFolder = DefaultAppFolder(), QWidget* Parent = nullptr);
     ~TfrmMain() override;
 
     static std::string DefaultSettingsFolder();
@@ -50,8 +49,8 @@ public:
                        int Space, const std::vector<std::string>& Files) {
         FDocument->PlacePictures(Canvas, Cols, Rows, CellWidth, CellHeight, Space, Files);
     }
-    void AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth,
-                         int CellHeight, int Tag, TColor FillColor) {
+    void AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth, int CellHeight,
+                         int Tag, TColor FillColor) {
         FDocument->AddPictureLayer(FileName, TopLeft, CellWidth, CellHeight, Tag, FillColor);
     }
     void SelectLayer(TCustomLayer* Layer) { FDocument->SelectLayer(Layer); }

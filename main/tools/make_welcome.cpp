@@ -136,7 +136,8 @@ int main(int argc, char* argv[]) {
     const struct {
         const char* Name;
         QImage Picture;
-    } pictures[] = {{"MainBG1.bmp", Tiles()}, {"MainBG2.bmp", Hexagons()}, {"MainBG3.bmp", Mosaic()}};
+    } pictures[] = {
+        {"MainBG1.bmp", Tiles()}, {"MainBG2.bmp", Hexagons()}, {"MainBG3.bmp", Mosaic()}};
     for (const auto& picture : pictures) {
         const QString file = folder.filePath(QString::fromLatin1(picture.Name));
         if (!picture.Picture.save(file, "BMP")) {

@@ -36,45 +36,43 @@ inline QApplication* MainTestApp() {
     return app;
 }
 
-// What the test saw of a message box it answered.
-struct TAnsweredBox {
+// Answers the next modal message box with Button as soon as it is shown, for as
+// long as it lives, and keeps what the box showed.
+class TMessageBoxAnswerer {
+public:
+    explicit TMessageBoxAnswerer(QMessageBox::StandardButton Button) : FButton(Button) {
+        QObject::connect(&FTimer, &QTimer::timeout, [this] { Poll(); });
+        FTimer.start(5);
+    }
+    TMessageBoxAnswerer(const TMessageBoxAnswerer&) = delete;
+    TMessageBoxAnswerer& operator=(const TMessageBoxAnswerer&) = delete;
+
     bool Seen = false;
     QString Title;
     QString Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons Buttons;
-};
 
-// Answers the next modal message box with Button as soon as it is shown; gives
-// up after about two seconds of event processing.
-inline std::shared_ptr<TAnsweredBox> AnswerNextMessageBox(QMessageBox::StandardButton Button) {
-    auto seen = std::make_shared<TAnsweredBox>();
-    auto* timer = new QTimer;
-    auto ticks = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, seen, ticks, Button] {
+private:
+    void Poll() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            if (++*ticks > 400) {
-                timer->stop();
-                timer->deleteLater();
-            }
+        if (!box)
             return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        seen->Seen = true;
-        seen->Title = box->windowTitle();
-        seen->Text = box->text();
-        seen->Icon = box->icon();
-        seen->Buttons = box->standardButtons();
-        if (QAbstractButton* b = box->button(Button))
+        FTimer.stop();
+        Seen = true;
+        Title = box->windowTitle();
+        Text = box->text();
+        Icon = box->icon();
+        Buttons = box->standardButtons();
+        if (QAbstractButton* b = box->button(FButton))
             b->click();
         else
             box->reject();
-    });
-    timer->start(5);
-    return seen;
-}
+    }
+
+    QMessageBox::StandardButton FButton;
+    QTimer FTimer;
+};
 
 // Lets pending events run until Done() holds or about a second has passed.
 template <typename F> bool WaitFor(F Done) {
