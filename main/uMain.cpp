@@ -41,6 +41,8 @@ constexpr int kDesignedWidth = 809;
 constexpr int kDesignedHeight = 551;
 constexpr int kCoolBarMinHeight = 48;
 constexpr int kStatusPanelWidths[2] = {175, 150};
+// How long after the first showing a late window frame still sets the size.
+constexpr qint64 kFrameWaitMs = 2000;
 
 template <typename T> T* Named(T* Widget, const char* Name) {
     Widget->setObjectName(QString::fromLatin1(Name));
@@ -211,9 +213,14 @@ void TfrmMain::showEvent(QShowEvent* Event) {
         return;
     FShown = true;
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        // The frame is known now; bring the outer size to the stored one.
+        // Bring the outer size to the stored one with the frame known so far.
+        // Some window managers add the frame only after the window is shown;
+        // the size and the place are then set once more when it arrives, so
+        // that the stored outer size does not grow by a frame at every run.
         SetOuterSize(IniOption.WinWidth, IniOption.WinHeight);
         CentreOnScreen();
+        FFramePending = frameGeometry().size() == geometry().size();
+        FShownAt.start();
     }
     FirstShow();
 }
@@ -276,6 +283,15 @@ void TfrmMain::StoreSettings() {
 
 void TfrmMain::moveEvent(QMoveEvent* Event) {
     QMainWindow::moveEvent(Event);
+    if (FFramePending && frameGeometry().size() != geometry().size()) {
+        FFramePending = false;
+        if (FShownAt.elapsed() < kFrameWaitMs &&
+            !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+            SetOuterSize(IniOption.WinWidth, IniOption.WinHeight);
+            CentreOnScreen();
+            return;
+        }
+    }
     if (FPlacing || !isVisible() || !WindowsCanPlaceThemselves() ||
         (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;

@@ -4,6 +4,7 @@
 
 #include "main/TMergeDocument.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -117,5 +118,8 @@ private:
     bool FShown = false;
     bool FStored = false;
     bool FPlacing = false;
+    // Shown before the window manager added the frame.
+    bool FFramePending = false;
+    QElapsedTimer FShownAt;
     bool FBusy = false;
 };

@@ -1,11 +1,12 @@
 // Helpers for driving the real main window offscreen: one QApplication for the
-// whole test executable (made on first use and never deleted), temporary
+// whole test executable (made on first use, deleted after the last test), temporary
 // settings and program folders, generated picture files, and message boxes
 // answered by the test.
 #pragma once
 
 #include "main/uMain.h"
 #include "settings/uIniOption.h"
+#include "tests/engine/GuiApplication.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,12 +26,8 @@
 #include <vector>
 
 inline QApplication* MainTestApp() {
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return app;
-    static int argc = 1;
-    static char name[] = "test_main";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    EnsureGuiApplication();
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     // Closing a window in a test must not end anything.
     app->setQuitOnLastWindowClosed(false);
     return app;
