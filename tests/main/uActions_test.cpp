@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <optional>
 #include <set>
 #include <stdexcept>
 
@@ -327,14 +328,19 @@ TEST_F(Commands, ExitAsksToSaveANewPicture) {
     struct Case {
         const char* Name;
         bool Saved;
+        bool CloseBox; // closed by the title bar instead of the Exit command
         QMessageBox::StandardButton Answer;
+        bool SaveFails;
         bool Asked;
         int SaveRuns;
     };
     const Case cases[] = {
-        {"saved: no question", true, QMessageBox::Yes, false, 0},
-        {"new picture, No: closes without saving", false, QMessageBox::No, true, 0},
-        {"new picture, Yes: saves, then closes", false, QMessageBox::Yes, true, 1},
+        {"saved: no question", true, false, QMessageBox::Yes, false, false, 0},
+        {"new picture, No: closes without saving", false, false, QMessageBox::No, false, true, 0},
+        {"new picture, Yes: saves, then closes", false, false, QMessageBox::Yes, false, true, 1},
+        {"new picture, Yes, save fails: still closes", false, false, QMessageBox::Yes, true, true,
+         1},
+        {"close box: no question", false, true, QMessageBox::Yes, false, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -346,9 +352,19 @@ TEST_F(Commands, ExitAsksToSaveANewPicture) {
         win->UpdateActions();
         win->Document().Saved = c.Saved;
         int saveRuns = 0;
-        win->ActMain().SetHandler(QStringLiteral("ActSave"), [&] { ++saveRuns; });
+        std::optional<TMessageBoxAnswerer> errorBox;
+        win->ActMain().SetHandler(QStringLiteral("ActSave"), [&] {
+            ++saveRuns;
+            if (c.SaveFails) {
+                errorBox.emplace(QMessageBox::Ok);
+                throw std::runtime_error("Cannot create the file.");
+            }
+        });
         TMessageBoxAnswerer box(c.Answer);
-        win->Action(QStringLiteral("ActExit"))->trigger();
+        if (c.CloseBox)
+            win->close();
+        else
+            win->Action(QStringLiteral("ActExit"))->trigger();
         EXPECT_EQ(box.Seen, c.Asked);
         if (c.Asked) {
             EXPECT_EQ(box.Title, QStringLiteral("Confirmation"));
@@ -358,6 +374,11 @@ TEST_F(Commands, ExitAsksToSaveANewPicture) {
             EXPECT_EQ(box.Buttons, QMessageBox::Yes | QMessageBox::No);
         }
         EXPECT_EQ(saveRuns, c.SaveRuns);
+        if (c.SaveFails) {
+            ASSERT_TRUE(errorBox.has_value());
+            EXPECT_TRUE(errorBox->Seen);
+            EXPECT_EQ(errorBox->Text, QStringLiteral("Cannot create the file."));
+        }
         EXPECT_FALSE(win->isVisible());
         // Closing wrote the settings.
         EXPECT_TRUE(ReadSetupIni().contains(QStringLiteral("WinState=0\r\n")));
