@@ -1,60 +1,420 @@
 #include "main/uMain.h"
 
+#include "engine/TImgView32.h"
+#include "main/TLeftPanel.h"
+#include "main/uActions.h"
+#include "main/uErrorMessage.h"
+#include "main/uWelcomePicture.h"
+#include "main/uWindowSnap.h"
 #include "settings/uAppPaths.h"
 #include "settings/uIniOption.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
 
 #include <exception>
 
 namespace {
-const char* const kCaption = "Tessellon V2.8.1";
+
+const char* const kTitle = "Tessellon";
+const char* const kVersion = "2.8.1";
+// The client area the window is laid out for; kept when the window starts
+// minimized or maximized.
+constexpr int kDesignedWidth = 809;
+constexpr int kDesignedHeight = 551;
+constexpr int kCoolBarMinHeight = 48;
+constexpr int kStatusPanelWidths[2] = {175, 150};
+// How long after the first showing a late window frame still sets the size.
+constexpr qint64 kFrameWaitMs = 2000;
+
+template <typename T> T* Named(T* Widget, const char* Name) {
+    Widget->setObjectName(QString::fromLatin1(Name));
+    return Widget;
 }
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+} // namespace
+
+std::string TfrmMain::DefaultSettingsFolder() {
+    return DataPath();
+}
+
+std::string TfrmMain::DefaultAppFolder() {
+    return AppPath();
+}
+
+TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFolder, QWidget* Parent)
+    : QMainWindow(Parent), FSettingsFolder(SettingsFolder), FAppFolder(AppFolder) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QString::fromLatin1(kCaption));
-    try {
-        LoadIniOption(DataPath());
-    } catch (const std::exception& e) {
-        QMessageBox::critical(this, QApplication::applicationName(),
-                              QString::fromStdString(e.what()));
-    }
-    CorrectOutputOptions(IniOption);
+    setWindowTitle(QString::fromLatin1(kTitle) + QStringLiteral(" V") +
+                   QString::fromLatin1(kVersion));
+    QApplication::setApplicationName(QString::fromLatin1(kTitle));
+    // Tahoma at 8 points, or the nearest sans-serif face where it is missing.
+    QFont font;
+    font.setFamilies(
+        {QStringLiteral("Tahoma"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSize(8);
+    setFont(font);
+
+    CreateControls();
+    FDocument = std::make_unique<TMergeDocument>(ImgView->Bitmap(), ImgView->Layers(), this);
+    FDocument->Saved = true;
+
+    LoadSettings();
     RestoreWindow();
+    CoolBarMain->setVisible(IniOption.ShowToolbar);
 }
 
 TfrmMain::~TfrmMain() {
-    StoreWindow();
+    StoreSettings();
+    // The layers go with the view; the document lets go of them first.
+    FDocument->SelectLayer(nullptr);
+    FDocument->RubberBand = nullptr;
+    FDocument.reset();
+    SetBusy(false);
 }
 
-void TfrmMain::closeEvent(QCloseEvent* event) {
-    StoreWindow();
-    event->accept();
+void TfrmMain::CreateControls() {
+    FActions = new TMainActions(this);
+    FActions->SetHandler(QStringLiteral("ActExit"), [this] { ActExitExecute(); });
+
+    Named(menuBar(), "MenuMain");
+    FActions->BuildMainMenu(menuBar());
+
+    auto* client = Named(new QWidget(this), "pnlClient");
+    auto* clientLayout = new QVBoxLayout(client);
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    clientLayout->setSpacing(0);
+
+    CoolBarMain = Named(new QFrame(client), "CoolBarMain");
+    CoolBarMain->setFrameShape(QFrame::StyledPanel);
+    CoolBarMain->setMinimumHeight(kCoolBarMinHeight);
+    auto* coolLayout = new QHBoxLayout(CoolBarMain);
+    coolLayout->setContentsMargins(2, 2, 2, 2);
+    ToolBarMain = Named(new QToolBar(CoolBarMain), "ToolBarMain");
+    ToolBarMain->setMovable(false);
+    ToolBarMain->setFloatable(false);
+    FActions->BuildToolBar(ToolBarMain);
+    coolLayout->addWidget(ToolBarMain);
+    coolLayout->addStretch(1);
+    clientLayout->addWidget(CoolBarMain);
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    LeftPanel = new TLeftPanel(client);
+    body->addWidget(LeftPanel);
+
+    PageListMain = Named(new QStackedWidget(client), "PageListMain");
+    plWelcome = Named(new QWidget(PageListMain), "plWelcome");
+    ImageBG = Named(new TImage32(plWelcome), "ImageBG");
+    ImageBG->SetColor(clWhite);
+    ImageBG->SetBitmapAlign(baCenter);
+    ImageBG->SetScaleMode(smNormal);
+    ImageBG->SetScale(1.0f);
+    ImageBG->Bitmap().SetDrawMode(dmBlend);
+    auto* welcomeLayout = new QVBoxLayout(plWelcome);
+    welcomeLayout->setContentsMargins(0, 0, 0, 0);
+    welcomeLayout->addWidget(ImageBG);
+
+    plImgView = Named(new QWidget(PageListMain), "plImgView");
+    ImgView = Named(new TImgView32(plImgView), "ImgView");
+    ImgView->SetColor(clAppWorkSpace);
+    ImgView->SetScale(1.0f);
+    ImgView->SetScaleMode(smScale);
+    ImgView->SetOverSize(0);
+    ImgView->Bitmap().SetDrawMode(dmOpaque);
+    auto* viewLayout = new QVBoxLayout(plImgView);
+    viewLayout->setContentsMargins(0, 0, 0, 0);
+    viewLayout->addWidget(ImgView);
+
+    PageListMain->addWidget(plWelcome);
+    PageListMain->addWidget(plImgView);
+    body->addWidget(PageListMain, 1);
+    clientLayout->addLayout(body, 1);
+    setCentralWidget(client);
+
+    pmenuRotate = FActions->BuildRotateMenu(this);
+    ImgView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ImgView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { pmenuRotate->popup(ImgView->mapToGlobal(pos)); });
+
+    auto* status = Named(new QStatusBar(this), "StatusBarMain");
+    for (int i = 0; i < 2; ++i) {
+        FStatusPanels[i] = new QLabel(status);
+        FStatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        FStatusPanels[i]->setFixedWidth(kStatusPanelWidths[i]);
+        FStatusPanels[i]->setFrameShape(QFrame::StyledPanel);
+        FStatusPanels[i]->setFrameShadow(QFrame::Sunken);
+        status->addWidget(FStatusPanels[i]);
+    }
+    FProgressBar = new QProgressBar(status);
+    FProgressBar->setObjectName(QStringLiteral("ProgressRebuild"));
+    FProgressBar->setFormat(QStringLiteral("%v / %m"));
+    FProgressBar->setMaximumWidth(200);
+    FProgressBar->hide();
+    status->addPermanentWidget(FProgressBar);
+    setStatusBar(status);
+}
+
+void TfrmMain::LoadSettings() {
+    try {
+        LoadIniOption(FSettingsFolder);
+    } catch (const std::exception& e) {
+        // A settings file that exists but cannot be read: the run goes on with
+        // the defaults, and the user learns why once the window is shown.
+        IniOption = TIniOption();
+        IniOption.ScrIniPath = DefaultPictureFolder();
+        FStartErrors << QString::fromUtf8(e.what());
+    }
+    CorrectOutputOptions(IniOption);
 }
 
 void TfrmMain::RestoreWindow() {
-    resize(IniOption.WinWidth > 0 ? IniOption.WinWidth : 750,
-           IniOption.WinHeight > 0 ? IniOption.WinHeight : 550);
-    if (IniOption.WinState == 2)
+    resize(kDesignedWidth, kDesignedHeight);
+    if (IniOption.WinState == 1)
+        setWindowState(Qt::WindowMinimized);
+    else if (IniOption.WinState == 2)
         setWindowState(Qt::WindowMaximized);
+    else
+        SetOuterSize(IniOption.WinWidth, IniOption.WinHeight);
 }
 
-void TfrmMain::StoreWindow() {
-    if (stored_)
+void TfrmMain::SetOuterSize(int Width, int Height) {
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(Width - frame.width(), Height - frame.height());
+}
+
+void TfrmMain::CentreOnScreen() {
+    const QScreen* s = screen();
+    if (!s)
         return;
-    stored_ = true;
-    if (!isMaximized() && !isMinimized()) {
-        IniOption.WinWidth = frameGeometry().width();
-        IniOption.WinHeight = frameGeometry().height();
+    const QRect area = s->availableGeometry();
+    const QRect frame = frameGeometry();
+    FPlacing = true;
+    move(area.x() + (area.width() - frame.width()) / 2,
+         area.y() + (area.height() - frame.height()) / 2);
+    FPlacing = false;
+}
+
+void TfrmMain::showEvent(QShowEvent* Event) {
+    QMainWindow::showEvent(Event);
+    if (FShown)
+        return;
+    FShown = true;
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        // Bring the outer size to the stored one with the frame known so far.
+        // Some window managers add the frame only after the window is shown;
+        // the size and the place are then set once more when it arrives, so
+        // that the stored outer size does not grow by a frame at every run.
+        SetOuterSize(IniOption.WinWidth, IniOption.WinHeight);
+        CentreOnScreen();
+        FFramePending = frameGeometry().size() == geometry().size();
+        FShownAt.start();
     }
-    IniOption.WinState = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
+    FirstShow();
+}
+
+void TfrmMain::FirstShow() {
+    SetupActivityLog();
     try {
-        SaveIniOption(DataPath());
+        if (LoadWelcomePicture(ImageBG->Bitmap(), FAppFolder, IniOption.DesktopBg)) {
+            ImageBG->Bitmap().SetDrawMode(dmBlend);
+            ImageBG->Invalidate();
+        }
+    } catch (const std::exception& e) {
+        FStartErrors << QString::fromUtf8(e.what());
+    }
+    PageListMain->setCurrentWidget(plWelcome);
+    LeftPanel->ShowPage(0);
+    FDocument->GridMode = false;
+    UpdateActions();
+    ReportStartErrors();
+}
+
+void TfrmMain::SetupActivityLog() {
+    // The activity log ("Log.dat" in the settings folder) is opened here.
+}
+
+void TfrmMain::ReportStartErrors() {
+    if (FStartErrors.isEmpty())
+        return;
+    const QStringList errors = FStartErrors;
+    FStartErrors.clear();
+    QTimer::singleShot(0, this, [this, errors] {
+        for (const QString& text : errors)
+            ShowErrorMessage(this, text);
+    });
+}
+
+void TfrmMain::closeEvent(QCloseEvent* Event) {
+    StoreSettings();
+    QMainWindow::closeEvent(Event);
+}
+
+void TfrmMain::StoreSettings() {
+    if (FStored)
+        return;
+    FStored = true;
+    try {
+        const QRect frame = frameGeometry();
+        IniOption.WinWidth = frame.width();
+        IniOption.WinHeight = frame.height();
+        const Qt::WindowStates state = windowState();
+        IniOption.WinState = (state & Qt::WindowMinimized)   ? 1
+                             : (state & Qt::WindowMaximized) ? 2
+                                                             : 0;
+        SaveIniOption(FSettingsFolder);
     } catch (...) {
-        // A settings file that cannot be written at exit is not reported; the
+        // Settings that cannot be written at exit are not reported; the
         // program ends and the changes of this run are lost.
     }
+}
+
+void TfrmMain::moveEvent(QMoveEvent* Event) {
+    QMainWindow::moveEvent(Event);
+    if (FFramePending && frameGeometry().size() != geometry().size()) {
+        FFramePending = false;
+        if (FShownAt.elapsed() < kFrameWaitMs &&
+            !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+            SetOuterSize(IniOption.WinWidth, IniOption.WinHeight);
+            CentreOnScreen();
+            return;
+        }
+    }
+    if (FPlacing || !isVisible() || !WindowsCanPlaceThemselves() ||
+        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QScreen* s = screen();
+    if (!s)
+        return;
+    const QRect frame = frameGeometry();
+    const QPoint snapped = SnapToEdges(frame, s->availableGeometry());
+    if (snapped == frame.topLeft())
+        return;
+    FPlacing = true;
+    move(snapped);
+    FPlacing = false;
+}
+
+QAction* TfrmMain::Action(const QString& Name) const {
+    return FActions->Action(Name);
+}
+
+QString TfrmMain::StatusPanelText(int Index) const {
+    return FStatusPanels[Index]->text();
+}
+
+void TfrmMain::SetStatusPanelText(int Index, const QString& Text) {
+    FStatusPanels[Index]->setText(Text);
+}
+
+void TfrmMain::UpdateActions() {
+    TActionState state;
+    state.CanvasEmpty = ImgView->Bitmap().IsEmpty();
+    state.GridMode = FDocument->GridMode;
+    const std::string& file = FDocument->CurrentPicFile;
+    state.PicFileExists = !file.empty() && QFileInfo(QString::fromStdString(file)).isFile();
+    FActions->Update(state);
+    LeftPanel->lbScale->setEnabled(!state.CanvasEmpty);
+}
+
+void TfrmMain::ActExitExecute() {
+    if (!FDocument->Saved) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"),
+                        QStringLiteral("A new picture has been created. Do you want to save now?"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::Yes);
+        if (box.exec() == QMessageBox::Yes)
+            Action(QStringLiteral("ActSave"))->trigger();
+    }
+    close();
+}
+
+// TDocumentView
+
+void TfrmMain::ShowCanvasPage() {
+    PageListMain->setCurrentWidget(plImgView);
+}
+
+void TfrmMain::SetViewScale(float Scale) {
+    ImgView->SetScale(Scale);
+}
+
+void TfrmMain::ReapplyZoom() {
+    // The zoom the box shows, as a whole percentage from 1 to 2000.
+    QString text = LeftPanel->ScaleCombo->currentText();
+    text.remove(QLatin1Char('%'));
+    text.remove(QLatin1Char(' '));
+    bool ok = false;
+    const int percent = text.toInt(&ok);
+    if (ok && percent >= 1 && percent <= 2000)
+        ImgView->SetScale(float(percent) / 100.0f);
+}
+
+void TfrmMain::SetScaleControlsEnabled(bool Enabled) {
+    LeftPanel->lbScale->setEnabled(Enabled);
+    LeftPanel->ScaleCombo->setEnabled(Enabled);
+}
+
+void TfrmMain::ShowDimension(const std::string& Text) {
+    SetStatusPanelText(0, QString::fromStdString(Text));
+}
+
+void TfrmMain::SetLayerControls(bool Enabled, int Opacity) {
+    LeftPanel->lbOpacity->setEnabled(Enabled);
+    LeftPanel->LayerOpacity->setEnabled(Enabled);
+    LeftPanel->cbCropped->setEnabled(Enabled);
+    if (Enabled)
+        LeftPanel->LayerOpacity->setValue(Opacity);
+}
+
+void TfrmMain::SetBusy(bool Busy) {
+    if (Busy == FBusy)
+        return;
+    FBusy = Busy;
+    if (Busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else {
+        QApplication::restoreOverrideCursor();
+        FProgressBar->hide();
+    }
+}
+
+void TfrmMain::InvalidateView() {
+    ImgView->Invalidate();
+}
+
+bool TfrmMain::RenderCanvas(TBitmap32& Target) {
+    ImgView->RenderTo(Target, TRect(0, 0, Target.Width(), Target.Height()));
+    return true;
+}
+
+void TfrmMain::Progress(int Done, int Total) {
+    if (Done >= Total) {
+        FProgressBar->hide();
+        return;
+    }
+    FProgressBar->setRange(0, Total);
+    FProgressBar->setValue(Done);
+    FProgressBar->show();
+    // Repaints and window moves go on; commands wait until the rebuild is done.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

@@ -1,19 +1,131 @@
-// The main window.
+// The main window: the merged picture on its canvas page, the welcome page, the
+// left panel, the command table with its menus and tool bar, and the status bar.
 #pragma once
 
-#include <QMainWindow>
+#include "main/TMergeDocument.h"
 
-class TfrmMain : public QMainWindow {
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QStackedWidget;
+class QToolBar;
+class TImage32;
+class TImgView32;
+class TLeftPanel;
+class TMainActions;
+
+class QProgressBar;
+
+class TfrmMain : public QMainWindow, public TDocumentView {
     Q_OBJECT
 public:
-    explicit TfrmMain(QWidget* parent = nullptr);
+    // SettingsFolder holds Setup.ini; AppFolder is the program's folder, where
+    // the welcome pictures are found under "Desktop/". Both end in a separator.
+    explicit TfrmMain(const std::string& SettingsFolder = DefaultSettingsFolder(),
+                      const std::string& AppFolder = DefaultAppFolder(), QWidget* Parent = nullptr);
     ~TfrmMain() override;
 
+    static std::string DefaultSettingsFolder();
+    static std::string DefaultAppFolder();
+
+    // The document shown on the canvas page.
+    TMergeDocument& Document() { return *FDocument; }
+
+    // The document's operations, as the window's commands use them.
+    void RebuildPicture() { FDocument->RebuildPicture(); }
+    void SetCanvas(int Width, int Height, TColor32 Background) {
+        FDocument->SetCanvas(Width, Height, Background);
+    }
+    void DrawCellGuides(TBitmap32& Canvas, int Cols, int Rows, int CellWidth, int CellHeight,
+                        int Space, TColor Color) {
+        TMergeDocument::DrawCellGuides(Canvas, Cols, Rows, CellWidth, CellHeight, Space, Color);
+    }
+    void PlacePictures(TBitmap32& Canvas, int Cols, int Rows, int CellWidth, int CellHeight,
+                       int Space, const std::vector<std::string>& Files) {
+        FDocument->PlacePictures(Canvas, Cols, Rows, CellWidth, CellHeight, Space, Files);
+    }
+    void AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth, int CellHeight,
+                         int Tag, TColor FillColor) {
+        FDocument->AddPictureLayer(FileName, TopLeft, CellWidth, CellHeight, Tag, FillColor);
+    }
+    void SelectLayer(TCustomLayer* Layer) { FDocument->SelectLayer(Layer); }
+
+    // Enables and disables the commands from the document state.
+    void UpdateActions();
+    // The Exit command: asks to save a new picture, then closes the window.
+    void ActExitExecute();
+
+    TMainActions& ActMain() { return *FActions; }
+    // The action named Name of ActMain, or null.
+    QAction* Action(const QString& Name) const;
+    // The text of status bar panel 0 or 1.
+    QString StatusPanelText(int Index) const;
+    void SetStatusPanelText(int Index, const QString& Text);
+
+    // Controls other parts of the program and the tests reach.
+    QStackedWidget* PageListMain;
+    QWidget* plWelcome;
+    QWidget* plImgView;
+    TImage32* ImageBG;
+    TImgView32* ImgView;
+    TLeftPanel* LeftPanel;
+    QFrame* CoolBarMain;
+    QToolBar* ToolBarMain;
+    QMenu* pmenuRotate;
+
+    // TDocumentView
+    void ShowCanvasPage() override;
+    void SetViewScale(float Scale) override;
+    void ReapplyZoom() override;
+    void SetScaleControlsEnabled(bool Enabled) override;
+    void ShowDimension(const std::string& Text) override;
+    void SetLayerControls(bool Enabled, int Opacity) override;
+    void SetBusy(bool Busy) override;
+    void InvalidateView() override;
+    bool RenderCanvas(TBitmap32& Target) override;
+    void Progress(int Done, int Total) override;
+
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    void moveEvent(QMoveEvent* Event) override;
 
 private:
+    void CreateControls();
+    void LoadSettings();
     void RestoreWindow();
-    void StoreWindow();
-    bool stored_ = false;
+    // Sets the window's outer size (frame included).
+    void SetOuterSize(int Width, int Height);
+    void CentreOnScreen();
+    void FirstShow();
+    // The activity log is set up here when the window is first shown.
+    void SetupActivityLog();
+    // Stores the window's size and state and writes the settings, once.
+    void StoreSettings();
+    // Errors met while starting, shown once the window is on the screen.
+    void ReportStartErrors();
+
+    std::string FSettingsFolder;
+    std::string FAppFolder;
+    std::unique_ptr<TMergeDocument> FDocument;
+    TMainActions* FActions = nullptr;
+    QLabel* FStatusPanels[2] = {nullptr, nullptr};
+    // Shown in the status bar while a rebuild reads its pictures.
+    QProgressBar* FProgressBar = nullptr;
+    QStringList FStartErrors;
+    bool FShown = false;
+    bool FStored = false;
+    bool FPlacing = false;
+    // Shown before the window manager added the frame.
+    bool FFramePending = false;
+    QElapsedTimer FShownAt;
+    bool FBusy = false;
 };

@@ -1,0 +1,132 @@
+// Helpers for driving the real main window offscreen: one QApplication for the
+// whole test executable (made on first use, deleted after the last test), temporary
+// settings and program folders, generated picture files, and message boxes
+// answered by the test.
+#pragma once
+
+#include "main/uMain.h"
+#include "settings/uIniOption.h"
+#include "tests/engine/GuiApplication.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+inline QApplication* MainTestApp() {
+    EnsureGuiApplication();
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    // Closing a window in a test must not end anything.
+    app->setQuitOnLastWindowClosed(false);
+    return app;
+}
+
+// Answers the next modal message box with Button as soon as it is shown, for as
+// long as it lives, and keeps what the box showed.
+class TMessageBoxAnswerer {
+public:
+    explicit TMessageBoxAnswerer(QMessageBox::StandardButton Button) : FButton(Button) {
+        QObject::connect(&FTimer, &QTimer::timeout, [this] { Poll(); });
+        FTimer.start(5);
+    }
+    TMessageBoxAnswerer(const TMessageBoxAnswerer&) = delete;
+    TMessageBoxAnswerer& operator=(const TMessageBoxAnswerer&) = delete;
+
+    bool Seen = false;
+    QString Title;
+    QString Text;
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons Buttons;
+
+private:
+    void Poll() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        FTimer.stop();
+        Seen = true;
+        Title = box->windowTitle();
+        Text = box->text();
+        Icon = box->icon();
+        Buttons = box->standardButtons();
+        if (QAbstractButton* b = box->button(FButton))
+            b->click();
+        else
+            box->reject();
+    }
+
+    QMessageBox::StandardButton FButton;
+    QTimer FTimer;
+};
+
+// Lets pending events run until Done() holds or about a second has passed.
+template <typename F> bool WaitFor(F Done) {
+    for (int i = 0; i < 200 && !Done(); ++i)
+        QTest::qWait(5);
+    return Done();
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir settingsDir;
+    QTemporaryDir appDir;
+    QTemporaryDir pictureDir;
+    TIniOption savedOption = IniOption;
+
+    void SetUp() override {
+        MainTestApp();
+        IniOption = TIniOption();
+        ASSERT_TRUE(settingsDir.isValid() && appDir.isValid() && pictureDir.isValid());
+    }
+    void TearDown() override { IniOption = savedOption; }
+
+    std::string SettingsFolder() const { return settingsDir.path().toStdString() + "/"; }
+    std::string AppFolder() const { return appDir.path().toStdString() + "/"; }
+    QString SetupIni() const { return settingsDir.filePath(QStringLiteral("Setup.ini")); }
+
+    void WriteSetupIni(const QString& Text) const {
+        QFile f(SetupIni());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(Text.toLatin1());
+    }
+    QString ReadSetupIni() const {
+        QFile f(SetupIni());
+        if (!f.open(QIODevice::ReadOnly))
+            return QString();
+        return QString::fromLatin1(f.readAll());
+    }
+
+    // A window created on the temporary folders and shown.
+    std::unique_ptr<TfrmMain> Start() {
+        auto win = std::make_unique<TfrmMain>(SettingsFolder(), AppFolder());
+        win->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(win.get()) || win->isMinimized());
+        QCoreApplication::processEvents();
+        return win;
+    }
+
+    // Picture files of one colour each, written as PNG.
+    std::vector<std::string> Pictures(int Count, int W = 30, int H = 20) {
+        std::vector<std::string> files;
+        for (int i = 0; i < Count; ++i) {
+            QImage img(W, H, QImage::Format_RGB32);
+            img.fill(QColor(20 * i, 120, 220));
+            const QString name = pictureDir.filePath(QStringLiteral("pic%1.png").arg(i));
+            EXPECT_TRUE(img.save(name, "PNG"));
+            files.push_back(name.toStdString());
+        }
+        return files;
+    }
+};

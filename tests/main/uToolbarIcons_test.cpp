@@ -1,0 +1,56 @@
+#include "main/uToolbarIcons.h"
+
+#include "tests/main/MainWindowFixture.h"
+
+#include <QSet>
+
+namespace {
+
+int OpaquePixels(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+    return n;
+}
+
+TEST(ToolbarPictures, TenDistinctPicturesWithGreyFormsForTheFirstEight) {
+    MainTestApp();
+    QSet<QByteArray> seen;
+    for (int i = 0; i < kToolbarPictureCount; ++i) {
+        SCOPED_TRACE(i);
+        const QImage picture = ToolbarPicture(i);
+        ASSERT_EQ(picture.size(), QSize(24, 24));
+        // Clearly visible, and not a filled square: the corners stay clear.
+        EXPECT_GT(OpaquePixels(picture), 60);
+        EXPECT_EQ(qAlpha(picture.pixel(0, 0)) + qAlpha(picture.pixel(23, 23)), 0);
+        const QByteArray bytes(reinterpret_cast<const char*>(picture.constBits()),
+                               int(picture.sizeInBytes()));
+        EXPECT_FALSE(seen.contains(bytes));
+        seen.insert(bytes);
+
+        const QImage grey = ToolbarDisabledPicture(i);
+        if (i >= kToolbarDisabledCount) {
+            EXPECT_TRUE(grey.isNull());
+            continue;
+        }
+        ASSERT_EQ(grey.size(), QSize(24, 24));
+        bool coloured = false;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x) {
+                const QRgb c = picture.pixel(x, y);
+                const QRgb g = grey.pixel(x, y);
+                ASSERT_EQ(qAlpha(g), qAlpha(c));
+                if (qAlpha(g) == 255) {
+                    ASSERT_EQ(qRed(g), qGreen(g));
+                    ASSERT_EQ(qGreen(g), qBlue(g));
+                }
+                coloured = coloured || qRed(c) != qGreen(c) || qGreen(c) != qBlue(c);
+            }
+        EXPECT_TRUE(coloured);
+        EXPECT_FALSE(ToolbarIcon(i).pixmap(24, 24, QIcon::Disabled).isNull());
+    }
+    EXPECT_TRUE(ToolbarPicture(10).isNull() || OpaquePixels(ToolbarPicture(10)) == 0);
+}
+
+} // namespace
