@@ -718,28 +718,14 @@ void TBitmap32::Rotate180() {
 }
 
 void TBitmap32::Rotate90() {
-    const int W = FWidth;
-    const int H = FHeight;
-    std::vector<TColor32> Turned;
-    if (!IsEmpty()) {
-        try {
-            Turned.resize(std::size_t(W) * std::size_t(H));
-        } catch (const std::bad_alloc&) {
-            AllocationFailed();
-        }
-        // (x, y) goes to (H - 1 - y, x) in a store H wide.
-        for (int Y = 0; Y < H; ++Y) {
-            const TColor32* S = ScanLine(Y);
-            for (int X = 0; X < W; ++X)
-                Turned[std::size_t(X) * std::size_t(H) + std::size_t(H - 1 - Y)] = S[X];
-        }
-    }
-    SetSize(H, W);
-    if (!Turned.empty() && !IsEmpty())
-        std::memcpy(FBits, Turned.data(), Turned.size() * 4);
+    QuarterTurn(true);
 }
 
 void TBitmap32::Rotate270() {
+    QuarterTurn(false);
+}
+
+void TBitmap32::QuarterTurn(bool Clockwise) {
     const int W = FWidth;
     const int H = FHeight;
     std::vector<TColor32> Turned;
@@ -749,11 +735,15 @@ void TBitmap32::Rotate270() {
         } catch (const std::bad_alloc&) {
             AllocationFailed();
         }
-        // (x, y) goes to (y, W - 1 - x) in a store H wide.
+        // Clockwise (x, y) goes to (H - 1 - y, x), anticlockwise to (y, W - 1 - x),
+        // in a store H wide.
         for (int Y = 0; Y < H; ++Y) {
             const TColor32* S = ScanLine(Y);
-            for (int X = 0; X < W; ++X)
-                Turned[std::size_t(W - 1 - X) * std::size_t(H) + std::size_t(Y)] = S[X];
+            for (int X = 0; X < W; ++X) {
+                const std::size_t row = std::size_t(Clockwise ? X : W - 1 - X);
+                const std::size_t col = std::size_t(Clockwise ? H - 1 - Y : Y);
+                Turned[row * std::size_t(H) + col] = S[X];
+            }
         }
     }
     SetSize(H, W);

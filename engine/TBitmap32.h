@@ -222,6 +222,8 @@ protected:
     virtual void HandleChanged();
 
 private:
+    // A quarter turn in place, clockwise (Rotate90) or anticlockwise (Rotate270).
+    void QuarterTurn(bool Clockwise);
     void ReleasePixels();
     // A QImage of Format_ARGB32 over Bits, without copying.
     QImage WrapBits();

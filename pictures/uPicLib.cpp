@@ -148,12 +148,30 @@ void SetWhy(std::string* Why, const std::string& Text) {
 
 } // namespace
 
-bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest, std::string* Why) {
+namespace {
+
+// Runs a load; a missing file or any error of the codecs makes it false, with
+// the reason in Why.
+template <typename TLoad> bool TryLoad(const std::string& FileName, std::string* Why, TLoad Load) {
     if (!FileExists(FileName)) {
         SetWhy(Why, kNoSuchFile);
         return false;
     }
     try {
+        Load();
+        return true;
+    } catch (const std::exception& e) {
+        SetWhy(Why, e.what());
+    } catch (...) {
+        SetWhy(Why, "unreadable");
+    }
+    return false;
+}
+
+} // namespace
+
+bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest, std::string* Why) {
+    return TryLoad(FileName, Why, [&] {
         const TDecodedPicture picture = DecodePictureFile(FileName);
         // A PNG read by the PNG codec already carries its transparency; only a
         // PNG that another codec accepted needs the PNG codec's second look.
@@ -163,39 +181,17 @@ bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest, std::st
             ReadPngTransparent(FileName, Dest);
         else
             CopyToBitmap32(picture, Dest);
-        return true;
-    } catch (const std::exception& e) {
-        SetWhy(Why, e.what());
-    } catch (...) {
-        SetWhy(Why, "unreadable");
-    }
-    return false;
+    });
 }
 
 bool LoadPictureToBitmap(const std::string& FileName, TBitmap& Dest, std::string* Why) {
-    if (!FileExists(FileName)) {
-        SetWhy(Why, kNoSuchFile);
-        return false;
-    }
-    try {
-        CopyToBitmap(DecodePictureFile(FileName), Dest);
-        return true;
-    } catch (const std::exception& e) {
-        SetWhy(Why, e.what());
-    } catch (...) {
-        SetWhy(Why, "unreadable");
-    }
-    return false;
+    return TryLoad(FileName, Why, [&] { CopyToBitmap(DecodePictureFile(FileName), Dest); });
 }
 
 bool LoadPictureForFit(const std::string& FileName, TBitmap& Dest, std::int32_t Width,
                        std::int32_t Height, std::int32_t FitType, int& OwnWidth, int& OwnHeight,
                        std::string* Why) {
-    if (!FileExists(FileName)) {
-        SetWhy(Why, kNoSuchFile);
-        return false;
-    }
-    try {
+    return TryLoad(FileName, Why, [&] {
         TDecodeOptions options;
         options.ChooseJpegScale = [=](int w, int h) {
             return static_cast<TJpegScale>(JpegScaleForFit(w, h, Width, Height, FitType));
@@ -204,13 +200,7 @@ bool LoadPictureForFit(const std::string& FileName, TBitmap& Dest, std::int32_t 
         CopyToBitmap(picture, Dest);
         OwnWidth = picture.OwnWidth();
         OwnHeight = picture.OwnHeight();
-        return true;
-    } catch (const std::exception& e) {
-        SetWhy(Why, e.what());
-    } catch (...) {
-        SetWhy(Why, "unreadable");
-    }
-    return false;
+    });
 }
 
 void LoadBitmap32FromFile(TBitmap32& Dest, const std::string& FileName) {
