@@ -19,6 +19,9 @@ std::once_flag gMagickStarted;
 void StartMagick() {
     std::call_once(gMagickStarted, [] {
         InitializeMagick(nullptr);
+        // Errors come back through the exception records; nothing is printed.
+        SetErrorHandler(nullptr);
+        SetWarningHandler(nullptr);
         SetMagickResourceLimit(WidthResource, kMaxPictureSide);
         SetMagickResourceLimit(HeightResource, kMaxPictureSide);
         SetMagickResourceLimit(PixelsResource, static_cast<magick_int64_t>(kMaxPicturePixels));

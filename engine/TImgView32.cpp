@@ -411,7 +411,8 @@ TCustomImgView32::TCustomImgView32(QWidget* parent) : TCustomImage32(parent) {
         bar->setSingleStep(FScrollBars.Increment);
         bar->setFocusPolicy(Qt::NoFocus);
         bar->setCursor(Qt::ArrowCursor);
-        connect(bar, &QScrollBar::valueChanged, this, [this](int) { BarMoved(); });
+        connect(bar, &QScrollBar::valueChanged, this,
+                [this, bar](int) { BarMoved(bar == FHorzBar); });
     }
     FGeometry.SetScaleMode(smScale);
     FGeometry.SetBitmapAlign(baCustom);
@@ -469,11 +470,15 @@ void TCustomImgView32::SyncScrollBars() {
     FSyncing = false;
 }
 
-void TCustomImgView32::BarMoved() {
+void TCustomImgView32::BarMoved(bool horizontal) {
     if (FSyncing)
         return;
-    FGeometry.SetScrollPosition(static_cast<float>(FHorzBar->value()),
-                                static_cast<float>(FVertBar->value()));
+    // The other bar keeps its exact position: its widget shows it rounded.
+    const float horz =
+        horizontal ? static_cast<float>(FHorzBar->value()) : FGeometry.HorzBar().Position();
+    const float vert =
+        horizontal ? FGeometry.VertBar().Position() : static_cast<float>(FVertBar->value());
+    FGeometry.SetScrollPosition(horz, vert);
     Changed();
 }
 

@@ -216,7 +216,7 @@ private:
     void ApplyViewport(bool barsShown);
     // Copies ranges and positions to the bar widgets.
     void SyncScrollBars();
-    void BarMoved();
+    void BarMoved(bool horizontal);
 
     QScrollBar* FHorzBar = nullptr;
     QScrollBar* FVertBar = nullptr;

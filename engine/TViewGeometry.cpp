@@ -5,13 +5,16 @@
 #include <limits>
 
 std::int32_t RoundHalfEven(double v) {
+    // Results stay within +-2^29, so that the width of any rectangle made of
+    // two of them, and sums of such widths, still fit in 32 bits.
+    constexpr double kLimit = double(1 << 29);
     if (std::isnan(v))
         return 0;
     const double r = std::nearbyint(v); // the default rounding mode: halves to even
-    if (r >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-        return std::numeric_limits<std::int32_t>::max();
-    if (r <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
-        return std::numeric_limits<std::int32_t>::min();
+    if (r >= kLimit)
+        return 1 << 29;
+    if (r <= -kLimit)
+        return -(1 << 29);
     return static_cast<std::int32_t>(r);
 }
 

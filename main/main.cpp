@@ -1,4 +1,5 @@
 #include "main/uMain.h"
+#include "pictures/uPicLib.h"
 
 #include <QApplication>
 
@@ -45,6 +46,7 @@ int main(int argc, char* argv[]) {
     }
     qInstallMessageHandler(FatalToExit);
     QApplication app(argc, argv);
+    InstallPictureFileLoader();
     QApplication::setApplicationName(QStringLiteral("Tessellon"));
     QApplication::setOrganizationName(QStringLiteral("Tessellon"));
     qInstallMessageHandler(nullptr);

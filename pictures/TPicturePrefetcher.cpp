@@ -16,8 +16,10 @@ void PreparePicture(const TPrefetchRequest& Request, TPreparedPicture& Result) {
             if (!LoadPictureForFit(Request.File, picture, Request.CellWidth, Request.CellHeight,
                                    Request.FitType, ownWidth, ownHeight, &Result.Why))
                 return;
+            // A plain colour: resolving a system colour would read the palette,
+            // which belongs to the interface thread.
             FitPictureFrom(picture, ownWidth, ownHeight, Request.CellWidth, Request.CellHeight,
-                           Request.FitType, Request.FillColor);
+                           Request.FitType, Request.FillColor & 0x00FFFFFF);
             bitmap->Assign(picture);
             // A picture that kept its own alpha because it could not be fitted
             // still enters the grid opaque.

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 
 #include <cstring>
 #include <stdexcept>
@@ -204,10 +205,38 @@ bool LoadPictureForFit(const std::string& FileName, TBitmap& Dest, std::int32_t 
 }
 
 void LoadBitmap32FromFile(TBitmap32& Dest, const std::string& FileName) {
-    CopyToBitmap32(DecodePictureFile(FileName), Dest);
+    const TDecodedPicture picture = DecodePictureFile(FileName);
+    const TCodecEntry* entry = FindCodec(FileExtension(FileName));
+    const bool twoDrawings =
+        entry && (entry->Codec == TCodecKind::Icon || entry->Codec == TCodecKind::Metafile ||
+                  entry->Codec == TCodecKind::EnhancedMetafile);
+    if (twoDrawings) {
+        // Drawn once on white and once on red, a pixel keeps its colour in both
+        // only where it is opaque: those stay, everything else becomes
+        // transparent with the colour it shows on white.
+        TDecodedPicture onWhite = picture;
+        for (std::uint32_t& p : onWhite.Pixels)
+            p = (p >> 24) == 255 ? p : (ComposeOntoWhite(p) & 0x00FFFFFFu);
+        onWhite.HasAlpha = true;
+        onWhite.Drawn = false;
+        CopyToBitmap32(onWhite, Dest);
+    } else if (picture.Drawn) {
+        // A drawn picture goes over what the store holds (black after a change of
+        // size) and the result is opaque.
+        const QImage image(reinterpret_cast<const uchar*>(picture.Pixels.data()), picture.Width,
+                           picture.Height, picture.Width * 4, QImage::Format_ARGB32);
+        Dest.Assign(image);
+    } else {
+        CopyToBitmap32(picture, Dest);
+    }
+}
+
+void InstallPictureFileLoader() {
+    TBitmap32::SetFileLoader(&LoadBitmap32FromFile);
 }
 
 namespace {
-// Linking the loaders gives every pixel store its LoadFromFile.
-const bool gLoaderInstalled = (TBitmap32::SetFileLoader(&LoadBitmap32FromFile), true);
+// Linking the loaders gives every pixel store its LoadFromFile; programs also
+// call InstallPictureFileLoader, which does not depend on the linker's choices.
+const bool gLoaderInstalled = (InstallPictureFileLoader(), true);
 } // namespace

@@ -52,10 +52,15 @@ void ReadPngTransparent(const std::string& FileName, TBitmap32& Dest);
 // bits 0..7, green 8..15, blue 16..23; the top byte is ignored.
 TColor32 WinColorToColor32(TColor C);
 
-// Decodes a file by its extension into Dest (drawn formats onto white, 32-bit
-// bitmaps with their alpha). Unlike the loaders it raises an error, with the
+// Decodes a file by its extension into Dest: bitmaps as they are (32 bits with
+// their alpha, others opaque); drawn pictures over Dest's current pixels (black
+// after a change of size), opaque; icons and metafiles opaque where they are
+// opaque and transparent elsewhere. Unlike the loaders it raises an error, with the
 // reason, when the file cannot be read.
 void LoadBitmap32FromFile(TBitmap32& Dest, const std::string& FileName);
+
+// Lets TBitmap32::LoadFromFile decode files through LoadBitmap32FromFile.
+void InstallPictureFileLoader();
 
 // Fits Picture in place to exactly Width x Height. FitType 0, -1 and -2 stretch;
 // 1 and above scale with the aspect ratio kept and centre the result on

@@ -125,6 +125,19 @@ TEST_F(ImageView, WheelZoomKeepsTheMiddle) {
     EXPECT_EQ(view->BitmapRect(), TRect(100, 50, 300, 250));
 }
 
+TEST_F(ImageView, MovingOneBarKeepsTheOtherBarsExactPosition) {
+    auto view = MakeView(400, 301);
+    view->Bitmap().SetSize(2000, 2000);
+    view->CenterOn(700, 900); // the vertical position lands on a half pixel
+    const float vert = view->Geometry().VertBar().Position();
+    ASSERT_NE(vert, float(int(vert))) << "the case needs a fractional position";
+    const TRect before = view->BitmapRect();
+    view->HorzScrollBar()->setValue(view->HorzScrollBar()->value() + 10);
+    EXPECT_EQ(view->Geometry().VertBar().Position(), vert);
+    EXPECT_EQ(view->BitmapRect().Top, before.Top) << "the picture must not jump vertically";
+    EXPECT_EQ(view->BitmapRect().Left, before.Left - 10);
+}
+
 TEST_F(ImageView, KeysActOncePerRelease) {
     auto view = MakeView(100, 100);
     std::vector<int> ups;

@@ -308,6 +308,20 @@ TEST(LayerCollection, AssignIsRefused) {
     EXPECT_EQ(a->Bitmap().Width(), 2);
 }
 
+TEST(BitmapLayerPaint, AHugeLocationStretchesWithoutOverflow) {
+    // Six thousand million pixels wide: the left source column covers the left
+    // half of the target's reach, the right one the right half.
+    Stack s;
+    TBitmapLayer* layer = s.AddBitmap(-3e9f, 0, 3e9f, 4, 2, 1, 0xFF00FF00u);
+    layer->Bitmap().SetPixel(1, 0, 0xFFFF0000u);
+    TBitmap32 target;
+    target.SetSize(4, 4);
+    target.Clear(0xFF0000FFu);
+    s.layers.PaintLayers(target, LayerVisible);
+    EXPECT_EQ(target.Pixel(0, 0), 0xFFFF0000u) << "x = 0 lies in the right half";
+    EXPECT_EQ(target.Pixel(3, 3), 0xFFFF0000u);
+}
+
 TEST(BitmapLayerPaint, StretchBlendAndCrop) {
     Stack s;
     TBitmap32 target;

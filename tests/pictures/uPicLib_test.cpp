@@ -178,11 +178,23 @@ TEST_F(Loaders, IsPngFileChecksTheSignature) {
     EXPECT_THROW(IsPngFile(dir.filePath("none.png").toStdString()), std::runtime_error);
 }
 
-TEST_F(Loaders, LoadFromFileComposesDrawnPicturesOntoWhite) {
+TEST_F(Loaders, LoadFromFileDrawsOverTheStoresPixels) {
+    // A new size: the picture lands on black, and the store ends up opaque.
     TBitmap32 b;
     b.LoadFromFile(Save("a.png", AlphaPng()));
-    EXPECT_EQ(b.Pixel(2, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(b.Pixel(2, 0), 0xFF000000u);
     EXPECT_EQ(b.Pixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(b.Pixel(1, 0) >> 24, 0xFFu);
+
+    // The same size again: it lands on the previous picture.
+    b.Clear(0xFF00FF00u);
+    b.LoadFromFile(Save("a.png", AlphaPng()));
+    EXPECT_EQ(b.Pixel(2, 0), 0xFF00FF00u);
+
+    // Bitmaps are copied with their own alpha.
+    const std::vector<std::uint32_t> px = {0x80102030u, 0x00405060u};
+    b.LoadFromFile(Save("a.tga", fixtures::WriteWithMagick(2, 1, px, "TGA", true)));
+    EXPECT_EQ(b.Pixel(0, 0), 0x80102030u);
 }
 
 TEST(WinColorToColor32, SwapsRedAndBlueWithoutResolvingSystemColours) {
