@@ -114,7 +114,8 @@ def make_inputs(photos, count, folder):
 
 
 def run_process(argv):
-    """(wall seconds, peak RSS in KiB) of one process; raises on a non-zero exit."""
+    """(wall seconds, CPU seconds, peak RSS in KiB) of one process; raises on a
+    non-zero exit."""
     start = time.perf_counter()
     proc = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     _, status, usage = os.wait4(proc.pid, 0)
@@ -124,7 +125,7 @@ def run_process(argv):
     proc.stderr.close()
     if proc.returncode != 0:
         raise RuntimeError("%s exited with %d:\n%s" % (argv[0], proc.returncode, err[-2000:]))
-    return wall, usage.ru_maxrss
+    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss
 
 
 def tool_commands(merge, grid, files, out_dir):
@@ -208,6 +209,19 @@ def run(argv):
             print("  the %d-photo grid reuses %d of them a second time (or more)"
                   % (n, n - len(photos)))
     os.makedirs(a.work, exist_ok=True)
+    # Debian's ImageMagick policy caps the pixel cache at 256 MiB of memory and
+    # 1 GiB of disk, too little for montage to hold 48 full-size photos; a
+    # policy of our own takes its place for this run.
+    policy_dir = os.path.join(a.work, "magick")
+    os.makedirs(policy_dir, exist_ok=True)
+    with open(os.path.join(policy_dir, "policy.xml"), "w") as f:
+        f.write('<policymap>\n'
+                '  <policy domain="resource" name="memory" value="16GiB"/>\n'
+                '  <policy domain="resource" name="map" value="16GiB"/>\n'
+                '  <policy domain="resource" name="disk" value="16GiB"/>\n'
+                '  <policy domain="resource" name="area" value="1GP"/>\n'
+                '</policymap>\n')
+    os.environ["MAGICK_CONFIGURE_PATH"] = policy_dir
     out_dir = os.path.join(a.work, "out")
     os.makedirs(out_dir, exist_ok=True)
 
@@ -226,18 +240,21 @@ def run(argv):
 
     print("before: " + uptime())
     times = {}
+    cpus = {}
     peaks = {}
     for r in range(a.rounds):
         for grid, tools, _ in plans:
             names = list(tools)
             shift = r % len(names)  # each tool takes each place in the order in turn
             for name in names[shift:] + names[:shift]:
-                wall, peak = 0.0, 0
+                wall, cpu, peak = 0.0, 0.0, 0
                 for cmd in tools[name]:
-                    w, m = run_process(cmd)
+                    w, c, m = run_process(cmd)
                     wall += w
+                    cpu += c
                     peak = max(peak, m)
                 times.setdefault((grid, name), []).append(wall)
+                cpus.setdefault((grid, name), []).append(cpu)
                 peaks[(grid, name)] = max(peaks.get((grid, name), 0), peak)
         print("round %d of %d done, %s" % (r + 1, a.rounds, uptime()), flush=True)
     print("after: " + uptime())
@@ -250,14 +267,17 @@ def run(argv):
         medians = {name: statistics.median(times[(grid, name)]) for name in tools}
         peers = [name for name in tools if name != "tessellon-merge"]
         fastest = min(peers, key=lambda n: medians[n]) if peers else None
-        print("  %-18s %9s %9s %9s %10s %10s" % ("tool", "median s", "min s", "max s",
-                                                "x fastest", "peak MiB"))
+        # CPU is user + system time of the tool's processes: on a machine
+        # shared with other work it shows what the wall time cannot.
+        print("  %-18s %9s %7s %7s %10s %8s %10s" % ("tool", "median s", "min s", "max s",
+                                                  "x fastest", "CPU s", "peak MiB"))
         for name in tools:
             t = times[(grid, name)]
             ratio = medians[name] / medians[fastest] if fastest else float("nan")
-            print("  %-18s %9.3f %9.3f %9.3f %10.2f %10.1f   %s"
+            print("  %-18s %9.3f %7.3f %7.3f %10.2f %8.3f %10.1f   %s"
                   % (name, medians[name], min(t), max(t), ratio,
-                     peaks[(grid, name)] / 1024.0, picture_size(outs[name])))
+                     statistics.median(cpus[(grid, name)]), peaks[(grid, name)] / 1024.0,
+                     picture_size(outs[name])))
         if fastest and "tessellon-merge" in tools:
             ratio = medians["tessellon-merge"] / medians[fastest]
             peak = peaks[(grid, "tessellon-merge")] / 1024.0
