@@ -128,7 +128,7 @@ def run_process(argv):
     return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss
 
 
-def tool_commands(merge, grid, files, out_dir):
+def tool_commands(merge, grid, files, out_dir, also=()):
     """name -> command lines run one after the other; name -> output file."""
     rows, cols, cw, ch = grid
     cell = "%dx%d" % (cw, ch)
@@ -139,12 +139,16 @@ def tool_commands(merge, grid, files, out_dir):
         outs[name] = os.path.join(out_dir, "%s-%s.jpg" % (stem, tag))
         return outs[name]
 
+    def merge_command(program, output):
+        return [program, "--quiet", "--rows", str(rows), "--cols", str(cols), "--cell", cell,
+                "--space", str(SPACE), "--fit", "keep", "--fill", "#FFFFFF", "--bg", "#FFFFFF",
+                "--quality", str(QUALITY), "-o", output] + files
+
     tools = {}
-    tools["tessellon-merge"] = [
-        [merge, "--quiet", "--rows", str(rows), "--cols", str(cols), "--cell", cell,
-         "--space", str(SPACE), "--fit", "keep", "--fill", "#FFFFFF", "--bg", "#FFFFFF",
-         "--quality", str(QUALITY), "-o", out("tessellon-merge", "tessellon")] + files
-    ]
+    tools["tessellon-merge"] = [merge_command(merge, out("tessellon-merge", "tessellon"))]
+    # Other builds of tessellon-merge, to compare a change with what it replaces.
+    for i, (name, program) in enumerate(also):
+        tools[name] = [merge_command(program, out(name, "tessellon-also%d" % i))]
     # montage puts half the gap on each side of a tile, so the outer margin is
     # 5 pixels instead of 10 (the picture is 20 pixels smaller each way).
     # ImageMagick turns chroma subsampling off from quality 90 on; 2x2 asks
@@ -199,6 +203,8 @@ def run(argv):
     p.add_argument("--rounds", type=int, default=5)
     p.add_argument("--work", default="/tmp/tessellon-peer-merge")
     p.add_argument("--only", help="time only the tools whose name contains this")
+    p.add_argument("--also", action="append", default=[], metavar="NAME=PATH",
+                   help="time another tessellon-merge build beside the rest (not a peer)")
     a = p.parse_args(argv)
 
     photos = select_photos()
@@ -225,6 +231,7 @@ def run(argv):
     out_dir = os.path.join(a.work, "out")
     os.makedirs(out_dir, exist_ok=True)
 
+    also = [tuple(v.split("=", 1)) for v in a.also]
     plans = []
     for grid in GRIDS:
         n = grid[0] * grid[1]
@@ -233,7 +240,7 @@ def run(argv):
             with open(f, "rb") as fh:
                 while fh.read(1 << 20):
                     pass
-        tools, outs = tool_commands(a.merge, grid, files, out_dir)
+        tools, outs = tool_commands(a.merge, grid, files, out_dir, also)
         if a.only:
             tools = {k: v for k, v in tools.items() if a.only in k}
         plans.append((grid, tools, outs))
@@ -265,7 +272,8 @@ def run(argv):
         print("\n%d photos, %d x %d cells of %d x %d, gap %d, kept ratio on white, JPEG quality %d"
               % (rows * cols, rows, cols, cw, ch, SPACE, QUALITY))
         medians = {name: statistics.median(times[(grid, name)]) for name in tools}
-        peers = [name for name in tools if name != "tessellon-merge"]
+        ours = {"tessellon-merge"} | {name for name, _ in also}
+        peers = [name for name in tools if name not in ours]
         fastest = min(peers, key=lambda n: medians[n]) if peers else None
         # CPU is user + system time of the tool's processes: on a machine
         # shared with other work it shows what the wall time cannot.
