@@ -202,7 +202,8 @@ def run(argv):
     p.add_argument("--merge", required=True, help="the tessellon-merge executable")
     p.add_argument("--rounds", type=int, default=5)
     p.add_argument("--work", default="/tmp/tessellon-peer-merge")
-    p.add_argument("--only", help="time only the tools whose name contains this")
+    p.add_argument("--only", help="time only the tools whose name contains one of these "
+                   "comma-separated words")
     p.add_argument("--also", action="append", default=[], metavar="NAME=PATH",
                    help="time another tessellon-merge build beside the rest (not a peer)")
     a = p.parse_args(argv)
@@ -242,7 +243,8 @@ def run(argv):
                     pass
         tools, outs = tool_commands(a.merge, grid, files, out_dir, also)
         if a.only:
-            tools = {k: v for k, v in tools.items() if a.only in k}
+            words = a.only.split(",")
+            tools = {k: v for k, v in tools.items() if any(w in k for w in words)}
         plans.append((grid, tools, outs))
 
     print("before: " + uptime())

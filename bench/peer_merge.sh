@@ -10,7 +10,8 @@
 #   bench/peer_merge.sh [--rounds N] [--only NAME] [--also NAME=PATH]
 #
 # --also times another build of tessellon-merge (say, one without a change
-# under test) in the same rounds; --only keeps the tools whose name has NAME.
+# under test) in the same rounds; --only keeps the tools whose name has one of the
+# comma-separated words in NAME.
 #
 # Exit status 3 when tessellon-merge misses its targets (at most 0.6 x the
 # fastest peer's median time and 250 MiB peak memory, on both grids).
