@@ -50,46 +50,46 @@ private:
 } // namespace
 
 std::size_t ProgressiveJpegCoefficientBytes(const std::string& File) {
-    // The frame header follows the metadata segments (EXIF, colour profile),
-    // which rarely take more than this.
-    constexpr std::size_t kSearched = 512 * 1024;
+    // The frame header follows the metadata segments (EXIF, colour profiles),
+    // which rarely reach this far; the segments are skipped, not read.
+    constexpr std::streamoff kSearched = 1024 * 1024;
     std::ifstream in(File, std::ios::binary);
-    std::vector<unsigned char> head(kSearched);
-    in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
-    const std::size_t size = std::size_t(in.gcount());
-    if (size < 4 || head[0] != 0xFF || head[1] != 0xD8)
+    unsigned char b[4] = {};
+    if (!in.read(reinterpret_cast<char*>(b), 2) || b[0] != 0xFF || b[1] != 0xD8)
         return 0;
-    std::size_t at = 2;
-    while (at + 4 <= size) {
-        if (head[at] != 0xFF)
+    for (;;) {
+        if (!in.read(reinterpret_cast<char*>(b), 2) || b[0] != 0xFF || in.tellg() > kSearched)
             return 0;
-        const unsigned marker = head[at + 1];
-        if (marker == 0xFF) { // fill byte
-            ++at;
+        if (b[1] == 0xFF) { // a fill byte before the marker
+            in.seekg(-1, std::ios::cur);
             continue;
         }
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) { // no length
-            at += 2;
+        if (b[1] == 0x01 || (b[1] >= 0xD0 && b[1] <= 0xD7)) // markers without a length
             continue;
-        }
-        const std::size_t length = std::size_t(head[at + 2]) << 8 | head[at + 3];
+        if (b[1] == 0xDA || b[1] == 0xD9) // a scan or the end before any frame
+            return 0;
+        if (!in.read(reinterpret_cast<char*>(b + 2), 2))
+            return 0;
+        const std::size_t length = std::size_t(b[2]) << 8 | b[3];
+        const unsigned marker = b[1];
         const bool frame =
             marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (length < 2)
+            return 0;
         if (!frame) {
-            if (marker == 0xDA || marker == 0xD9 || length < 2) // scan or end before a frame
-                return 0;
-            at += 2 + length;
+            in.seekg(std::streamoff(length) - 2, std::ios::cur);
             continue;
         }
         const bool progressive =
             marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
-        const unsigned char* f = head.data() + at + 4;
-        if (!progressive || at + 4 + 6 > size)
+        unsigned char f[6 + 3 * 255];
+        if (!progressive || length < 8 || length - 2 > sizeof f ||
+            !in.read(reinterpret_cast<char*>(f), std::streamsize(length - 2)))
             return 0;
         const std::size_t height = std::size_t(f[1]) << 8 | f[2];
         const std::size_t width = std::size_t(f[3]) << 8 | f[4];
         const int components = f[5];
-        if (at + 4 + 6 + 3 * std::size_t(components) > size)
+        if (6 + 3 * std::size_t(components) > length - 2)
             return 0;
         int hMax = 1, vMax = 1;
         for (int c = 0; c < components; ++c) {
@@ -107,7 +107,6 @@ std::size_t ProgressiveJpegCoefficientBytes(const std::string& File) {
         }
         return bytes;
     }
-    return 0;
 }
 
 void PreparePicture(const TPrefetchRequest& Request, TPreparedPicture& Result) {
