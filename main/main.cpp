@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 const char* const kNoDisplay =
@@ -40,6 +44,11 @@ bool HasDisplay() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef __GLIBC__
+    // As in tessellon-merge: one allocator arena, so that the large JPEG buffers
+    // that the picture readers free are reused by every thread.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     if (!HasDisplay()) {
         std::fputs(kNoDisplay, stderr);
         return 1;

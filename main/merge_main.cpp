@@ -5,7 +5,17 @@
 #include <iostream>
 #include <unistd.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 int main(int argc, char* argv[]) {
+#ifdef __GLIBC__
+    // The workers that read pictures free large JPEG buffers one after another;
+    // with an allocator arena per thread each arena keeps its own freed memory,
+    // which raised the peak by tens of MiB. One arena reuses it for all.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     std::vector<std::string> args(argv + 1, argv + argc);
     TMergeJob job;
     try {

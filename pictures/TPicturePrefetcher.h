@@ -39,12 +39,35 @@ struct TPreparedPicture {
 
 // Prepares one picture the way the document does it on its own thread: load,
 // fit, copy into a pixel store. Exposed for tests and for sequential use.
+// A picture whose decoding needs kHeavyDecodeBytes or more waits until no other
+// such picture is being decoded, on any thread.
 void PreparePicture(const TPrefetchRequest& Request, TPreparedPicture& Result);
+
+// A progressive JPEG keeps the coefficients of the whole picture while it is
+// read, two bytes for each sample at full size whatever the reduced scale; of
+// the pictures whose decoding needs this much, one is decoded at a time.
+constexpr std::size_t kHeavyDecodeBytes = std::size_t(48) << 20;
+
+// The bytes of coefficients that decoding the file will hold: for a progressive
+// JPEG, from the frame header at the start of the file; 0 for any other file,
+// and for one that cannot be read or has no frame header near its start.
+std::size_t ProgressiveJpegCoefficientBytes(const std::string& File);
+
+// Prepared pictures that may wait to be taken when the requests fit every
+// picture into its cell: so many that the workers go on with the pictures after
+// a slow one instead of stopping a few pictures further.
+constexpr std::size_t kLookaheadBytes = std::size_t(32) << 20;
+
+// The lookahead a prefetcher takes when given none: as many cell-sized pictures
+// as kLookaheadBytes holds when every request is fitted to a cell, otherwise (or
+// when fewer) two per thread, and never fewer than four.
+std::size_t DefaultLookahead(const std::vector<TPrefetchRequest>& Requests, unsigned Threads);
 
 class TPicturePrefetcher {
 public:
     // Threads 0 means one per core. At most Threads pictures are decoded at a
-    // time, and at most Lookahead prepared pictures wait to be taken.
+    // time, and at most Lookahead prepared pictures wait to be taken (0 means
+    // DefaultLookahead).
     explicit TPicturePrefetcher(std::vector<TPrefetchRequest> Requests, unsigned Threads = 0,
                                 std::size_t Lookahead = 0);
     // Stops the workers; pictures not taken are dropped.
@@ -60,6 +83,7 @@ public:
     TPreparedPicture Take(std::size_t Index);
 
     unsigned ThreadCount() const { return unsigned(FWorkers.size()); }
+    std::size_t Lookahead() const { return FLookahead; }
 
 private:
     void Work();

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Times tessellon-merge beside ImageMagick montage, libvips and Pillow on two
+# grids of wallpaper photos (48 photos in 6 x 8 cells of 400 x 300 and 100 in
+# 10 x 10 cells of 256 x 192; gap 10, kept ratio on white, JPEG quality 90).
+# Installs the photos and the tools from Debian's packages, builds
+# tessellon-merge in Release in build-release/, runs the tools in turn
+# (round robin) and prints the median wall time, the ratio to the fastest peer
+# and the peak memory of each. Not run by CI.
+#
+#   bench/peer_merge.sh [--rounds N] [--only NAME] [--also NAME=PATH]
+#
+# --also times another build of tessellon-merge (say, one without a change
+# under test) in the same rounds; --only keeps the tools whose name has one of the
+# comma-separated words in NAME.
+#
+# Exit status 3 when tessellon-merge misses its targets (at most 0.6 x the
+# fastest peer's median time and 250 MiB peak memory, on both grids).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  lomiri-wallpapers mate-backgrounds plasma-workspace-wallpapers
+  imagemagick libvips-tools python3-pil
+)
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "installed" ] || missing+=("$p")
+done
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "Installing: ${missing[*]}" >&2
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -o DPkg::Lock::Timeout=600
+  $SUDO apt-get install -y --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
+fi
+
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DTESSELLON_TESTS=OFF -DTESSELLON_BENCH=OFF >/dev/null
+cmake --build build-release -j2 --target tessellon-merge
+
+echo "$(nproc) cores; $(uptime)"
+# Debian's python3, where python3-pil is installed, whatever python3 comes first in PATH.
+exec /usr/bin/python3 bench/peer_merge.py run --merge build-release/main/tessellon-merge "$@"
