@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes through both picture loaders, as a file whose extension
 // the first byte chooses, and checks that a successful load is self-consistent.
 #include "codecs/uCodecRegistry.h"
+#include "pictures/TPicturePrefetcher.h"
 #include "pictures/uPicLib.h"
 
 #include <QFile>
@@ -28,6 +29,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         f.write(reinterpret_cast<const char*>(data + 1), qint64(size - 1));
     }
     const std::string name = path.toStdString();
+    ProgressiveJpegCoefficientBytes(name);
+    TPrefetchRequest request;
+    request.File = name;
+    request.CellWidth = 9;
+    request.CellHeight = 7;
+    request.FitType = data[0] & 1;
+    TPreparedPicture prepared;
+    PreparePicture(request, prepared);
     TBitmap32 b32;
     if (LoadPictureToBitmap32(name, b32) && b32.Width() * std::int64_t(b32.Height()) == 0)
         std::abort();
