@@ -4,6 +4,8 @@
 #include "main/TLeftPanel.h"
 #include "main/uActions.h"
 #include "main/uErrorMessage.h"
+#include "main/uSaveCommand.h"
+#include "main/uSaveDialog.h"
 #include "main/uWelcomePicture.h"
 #include "main/uWindowSnap.h"
 #include "settings/uAppPaths.h"
@@ -94,6 +96,12 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::CreateControls() {
     FActions = new TMainActions(this);
     FActions->SetHandler(QStringLiteral("ActExit"), [this] { ActExitExecute(); });
+    FActions->SetHandler(QStringLiteral("ActSave"), [this] { ActSaveExecute(); });
+    FActions->SetHandler(QStringLiteral("ActShowLogs"), [this] { ActShowLogsExecute(); });
+    FActions->SetHandler(QStringLiteral("ActClearLogs"), [this] { ActClearLogsExecute(); });
+    SavePicDlg = new TSaveDialog(this, QString::fromLatin1(SavePictureFilter),
+                                 QString::fromLatin1(SavePictureDefaultExt));
+    SavePicDlg->setObjectName(QStringLiteral("SavePicDlg"));
 
     Named(menuBar(), "MenuMain");
     FActions->BuildMainMenu(menuBar());
@@ -250,7 +258,15 @@ void TfrmMain::FirstShow() {
 }
 
 void TfrmMain::SetupActivityLog() {
-    // The activity log ("Log.dat" in the settings folder) is opened here.
+    try {
+        LogFileMain.SetFileName(QString::fromStdString(FSettingsFolder) +
+                                QStringLiteral("Log.dat"));
+    } catch (const std::exception& e) {
+        // The log starts empty; the user learns why once the window is shown.
+        FStartErrors << QString::fromUtf8(e.what());
+    }
+    LogFileMain.SetAutoSave(true);
+    LogFileMain.SetActive(true);
 }
 
 void TfrmMain::ReportStartErrors() {
@@ -346,6 +362,18 @@ void TfrmMain::ActExitExecute() {
             Action(QStringLiteral("ActSave"))->trigger();
     }
     close();
+}
+
+void TfrmMain::ActSaveExecute() {
+    SaveMergedPicture(*SavePicDlg, *FDocument, LogFileMain, SaveOptionsFromSettings(IniOption));
+}
+
+void TfrmMain::ActShowLogsExecute() {
+    ShowLogWindow(this, LogFileMain, QStringLiteral("Show Logs"), LogWindowServices);
+}
+
+void TfrmMain::ActClearLogsExecute() {
+    LogFileMain.ClearEntries();
 }
 
 // TDocumentView
