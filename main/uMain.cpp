@@ -102,6 +102,7 @@ void TfrmMain::CreateControls() {
     SavePicDlg = new TSaveDialog(this, QString::fromLatin1(SavePictureFilter),
                                  QString::fromLatin1(SavePictureDefaultExt));
     SavePicDlg->setObjectName(QStringLiteral("SavePicDlg"));
+    SavePicDlg->FolderMustExist = true;
 
     Named(menuBar(), "MenuMain");
     FActions->BuildMainMenu(menuBar());

@@ -1,5 +1,9 @@
 #include "main/uSaveDialog.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+
 namespace {
 
 // "*.jpg", ".jpg" or "jpg" -> "jpg".
@@ -62,4 +66,21 @@ bool TSaveDialog::Execute() {
     const int index = int(filters.indexOf(selectedNameFilter()));
     FilterIndex = index >= 0 ? index + 1 : 1;
     return true;
+}
+
+void TSaveDialog::accept() {
+    if (FolderMustExist) {
+        const QStringList files = selectedFiles();
+        if (!files.isEmpty() && !files.first().isEmpty()) {
+            const QFileInfo file(files.first());
+            if (!file.isDir() && !QFileInfo(file.absolutePath()).isDir()) {
+                QMessageBox::warning(
+                    this, windowTitle(),
+                    QStringLiteral("The folder \"%1\" does not exist. Choose another folder.")
+                        .arg(QDir::toNativeSeparators(file.absolutePath())));
+                return;
+            }
+        }
+    }
+    QFileDialog::accept();
 }

@@ -30,6 +30,9 @@ public:
 
     // Whether choosing an existing file asks before replacing it (on at first).
     void SetConfirmOverwrite(bool Confirm);
+    // Whether a file in a folder that does not exist is refused with a message,
+    // the dialog staying open (off at first).
+    bool FolderMustExist = false;
 
     // When set, runs in place of the dialog: it sees the dialog's state, may
     // change FileName and FilterIndex, and answers false to cancel.
@@ -39,6 +42,9 @@ public:
     // Shows the dialog modally with the remembered file and type. True when the
     // user accepted a file; FileName and FilterIndex then hold the choice.
     bool Execute();
+
+public slots:
+    void accept() override;
 
 private:
     QString FDefaultExt;

@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +85,30 @@ public:
         Title = T;
         Printed = Lines;
     }
+};
+
+// Runs Body on the first modal window of type T once it is shown, then closes
+// that window if Body left it open.
+template <typename T> class TWhenModal {
+public:
+    explicit TWhenModal(std::function<void(T&)> Body) : FBody(std::move(Body)) {
+        QObject::connect(&FTimer, &QTimer::timeout, [this] {
+            auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!w)
+                return;
+            FTimer.stop();
+            Ran = true;
+            FBody(*w);
+            if (w->isVisible())
+                w->reject();
+        });
+        FTimer.start(5);
+    }
+    bool Ran = false;
+
+private:
+    std::function<void(T&)> FBody;
+    QTimer FTimer;
 };
 
 // Lets pending events run until Done() holds or about a second has passed.

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QLineEdit>
 
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +41,66 @@ TEST(SaveDialog, FileTypesBecomeNameFilters) {
     // A description that already shows its masks keeps them once; several masks.
     EXPECT_EQ(TSaveDialog::NameFiltersOf(QStringLiteral("CSV File (*.csv)|*.csv|Both|*.a;*.b")),
               QStringList({QStringLiteral("CSV File (*.csv)"), QStringLiteral("Both (*.a *.b)")}));
+}
+
+// Types Name into the file name box of the open dialog, as the user would.
+void TypeFileName(QFileDialog& Dialog, const QString& Name) {
+    auto* edit = Dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(edit, nullptr);
+    edit->setText(Name);
+}
+
+TEST(SaveDialog, RemembersTheLastAcceptedFileAndTypeAndRefusesMissingFolders) {
+    MainTestApp();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    TSaveDialog dlg(nullptr, QString::fromLatin1(SavePictureFilter),
+                    QString::fromLatin1(SavePictureDefaultExt));
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.FolderMustExist = true;
+    EXPECT_EQ(dlg.DefaultExt(), QStringLiteral("*.jpg"));
+    EXPECT_EQ(dlg.defaultSuffix(), QStringLiteral("jpg"));
+    EXPECT_FALSE(dlg.testOption(QFileDialog::DontConfirmOverwrite));
+
+    // A file in a folder that does not exist: a message, and the dialog stays open.
+    bool stayedOpen = false;
+    QString message;
+    TWhenModal<TSaveDialog> missing([&](TSaveDialog& d) {
+        TypeFileName(d, dir.filePath(QStringLiteral("missing/x.png")));
+        TMessageBoxAnswerer box(QMessageBox::Ok);
+        d.accept();
+        stayedOpen = d.isVisible();
+        message = box.Text;
+    });
+    EXPECT_FALSE(dlg.Execute());
+    EXPECT_TRUE(missing.Ran);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(message.contains(QStringLiteral("missing"))) << message.toStdString();
+    EXPECT_TRUE(dlg.FileName.isEmpty());
+    EXPECT_EQ(dlg.FilterIndex, 1);
+
+    const QString file = dir.filePath(QStringLiteral("merged.png"));
+    TWhenModal<TSaveDialog> first([&](TSaveDialog& d) {
+        d.selectNameFilter(d.nameFilters()[1]);
+        TypeFileName(d, file);
+        d.accept();
+    });
+    ASSERT_TRUE(dlg.Execute());
+    EXPECT_EQ(dlg.FileName, file);
+    EXPECT_EQ(dlg.FilterIndex, 2);
+
+    // The next showing starts from that choice; cancelling keeps it.
+    QString shownFilter;
+    QStringList shownFiles;
+    TWhenModal<TSaveDialog> second([&](TSaveDialog& d) {
+        shownFilter = d.selectedNameFilter();
+        shownFiles = d.selectedFiles();
+    });
+    EXPECT_FALSE(dlg.Execute());
+    EXPECT_EQ(shownFilter, QStringLiteral("Portable Network Graphics (PNG) (*.png)"));
+    EXPECT_EQ(shownFiles, QStringList{file});
+    EXPECT_EQ(dlg.FileName, file);
+    EXPECT_EQ(dlg.FilterIndex, 2);
 }
 
 class SaveThroughTheWindow : public MainWindowTest {
