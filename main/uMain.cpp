@@ -259,14 +259,17 @@ void TfrmMain::FirstShow() {
 }
 
 void TfrmMain::SetupActivityLog() {
+    bool readable = true;
     try {
         LogFileMain.SetFileName(QString::fromStdString(FSettingsFolder) +
                                 QStringLiteral("Log.dat"));
     } catch (const std::exception& e) {
-        // The log starts empty; the user learns why once the window is shown.
+        // The user learns why once the window is shown. The log then lives in
+        // memory only, so that the file it could not read is not replaced.
         FStartErrors << QString::fromUtf8(e.what());
+        readable = false;
     }
-    LogFileMain.SetAutoSave(true);
+    LogFileMain.SetAutoSave(readable);
     LogFileMain.SetActive(true);
 }
 

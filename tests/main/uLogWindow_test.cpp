@@ -166,7 +166,7 @@ TEST_F(ActivityLog, ClearLogsEmptiesTheListAndTheFile) {
     EXPECT_TRUE(win->LogFileMain.Entries().empty());
 }
 
-TEST_F(ActivityLog, ALogFileThatCannotBeReadIsReportedAndTheLogStillWorks) {
+TEST_F(ActivityLog, ALogFileThatCannotBeReadIsReportedAndKeptInMemoryOnly) {
     ASSERT_TRUE(QDir().mkpath(LogFile()));
     TMessageBoxAnswerer box(QMessageBox::Ok);
     auto win = Start();
@@ -174,6 +174,11 @@ TEST_F(ActivityLog, ALogFileThatCannotBeReadIsReportedAndTheLogStillWorks) {
     EXPECT_TRUE(box.Text.contains(QStringLiteral("Log.dat"))) << box.Text.toStdString();
     EXPECT_TRUE(win->LogFileMain.Active());
     EXPECT_TRUE(win->LogFileMain.Entries().empty());
+    // Held in memory only: the file it could not read is left alone.
+    EXPECT_FALSE(win->LogFileMain.AutoSave());
+    win->LogFileMain.AppendEntry(QStringLiteral("d"), QStringLiteral("a"), QStringLiteral("p"));
+    EXPECT_EQ(win->LogFileMain.Entries().size(), 1u);
+    EXPECT_TRUE(QFileInfo(LogFile()).isDir());
 }
 
 } // namespace
