@@ -4,6 +4,8 @@
 #include "main/TLeftPanel.h"
 #include "main/uActions.h"
 #include "main/uErrorMessage.h"
+#include "main/uSaveCommand.h"
+#include "main/uSaveDialog.h"
 #include "main/uWelcomePicture.h"
 #include "main/uWindowSnap.h"
 #include "settings/uAppPaths.h"
@@ -94,6 +96,13 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::CreateControls() {
     FActions = new TMainActions(this);
     FActions->SetHandler(QStringLiteral("ActExit"), [this] { ActExitExecute(); });
+    FActions->SetHandler(QStringLiteral("ActSave"), [this] { ActSaveExecute(); });
+    FActions->SetHandler(QStringLiteral("ActShowLogs"), [this] { ActShowLogsExecute(); });
+    FActions->SetHandler(QStringLiteral("ActClearLogs"), [this] { ActClearLogsExecute(); });
+    SavePicDlg = new TSaveDialog(this, QString::fromLatin1(SavePictureFilter),
+                                 QString::fromLatin1(SavePictureDefaultExt));
+    SavePicDlg->setObjectName(QStringLiteral("SavePicDlg"));
+    SavePicDlg->FolderMustExist = true;
 
     Named(menuBar(), "MenuMain");
     FActions->BuildMainMenu(menuBar());
@@ -250,7 +259,18 @@ void TfrmMain::FirstShow() {
 }
 
 void TfrmMain::SetupActivityLog() {
-    // The activity log ("Log.dat" in the settings folder) is opened here.
+    bool readable = true;
+    try {
+        LogFileMain.SetFileName(QString::fromStdString(FSettingsFolder) +
+                                QStringLiteral("Log.dat"));
+    } catch (const std::exception& e) {
+        // The user learns why once the window is shown. The log then lives in
+        // memory only, so that the file it could not read is not replaced.
+        FStartErrors << QString::fromUtf8(e.what());
+        readable = false;
+    }
+    LogFileMain.SetAutoSave(readable);
+    LogFileMain.SetActive(true);
 }
 
 void TfrmMain::ReportStartErrors() {
@@ -346,6 +366,18 @@ void TfrmMain::ActExitExecute() {
             Action(QStringLiteral("ActSave"))->trigger();
     }
     close();
+}
+
+void TfrmMain::ActSaveExecute() {
+    SaveMergedPicture(*SavePicDlg, *FDocument, LogFileMain, SaveOptionsFromSettings(IniOption));
+}
+
+void TfrmMain::ActShowLogsExecute() {
+    ShowLogWindow(this, LogFileMain, QStringLiteral("Show Logs"), LogWindowServices);
+}
+
+void TfrmMain::ActClearLogsExecute() {
+    LogFileMain.ClearEntries();
 }
 
 // TDocumentView

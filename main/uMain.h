@@ -2,7 +2,9 @@
 // left panel, the command table with its menus and tool bar, and the status bar.
 #pragma once
 
+#include "main/TLogFile.h"
 #include "main/TMergeDocument.h"
+#include "main/uLogWindow.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -21,6 +23,7 @@ class TImage32;
 class TImgView32;
 class TLeftPanel;
 class TMainActions;
+class TSaveDialog;
 
 class QProgressBar;
 
@@ -57,11 +60,20 @@ public:
         FDocument->AddPictureLayer(FileName, TopLeft, CellWidth, CellHeight, Tag, FillColor);
     }
     void SelectLayer(TCustomLayer* Layer) { FDocument->SelectLayer(Layer); }
+    // The picture as it is saved, at the canvas's size; drops the selection.
+    void RenderMergedPicture(TBitmap32& Target) { FDocument->RenderMergedPicture(Target); }
 
     // Enables and disables the commands from the document state.
     void UpdateActions();
     // The Exit command: asks to save a new picture, then closes the window.
     void ActExitExecute();
+    // The Save command: the merged picture into the file and type chosen in
+    // SavePicDlg. Errors reach the caller; a cancelled dialog does nothing.
+    void ActSaveExecute();
+    // The log window with the entries of LogFileMain.
+    void ActShowLogsExecute();
+    // Empties the activity log and its file.
+    void ActClearLogsExecute();
 
     TMainActions& ActMain() { return *FActions; }
     // The action named Name of ActMain, or null.
@@ -80,6 +92,12 @@ public:
     QFrame* CoolBarMain;
     QToolBar* ToolBarMain;
     QMenu* pmenuRotate;
+    // The picture save dialog, kept with its file, type and default extension.
+    TSaveDialog* SavePicDlg;
+    // The activity log, "Log.dat" in the settings folder once the window is shown.
+    TLogFile LogFileMain;
+    // The printer and save dialog of the log window (the real ones when empty).
+    TLogWindowServices LogWindowServices;
 
     // TDocumentView
     void ShowCanvasPage() override;

@@ -4,7 +4,9 @@
 // answered by the test.
 #pragma once
 
+#include "main/uLogWindow.h"
 #include "main/uMain.h"
+#include "main/uSaveDialog.h"
 #include "settings/uIniOption.h"
 #include "tests/engine/GuiApplication.h"
 
@@ -21,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +74,43 @@ private:
     QTimer FTimer;
 };
 
+// Stands in for the printer of the log window: keeps what it was given to print.
+class TFakeLogPrinter : public TLogPrinter {
+public:
+    bool HasPrinter = false;
+    QString Title;
+    QStringList Printed;
+    bool Available() const override { return HasPrinter; }
+    void PrintLines(const QString& T, const QStringList& Lines) override {
+        Title = T;
+        Printed = Lines;
+    }
+};
+
+// Runs Body on the first modal window of type T once it is shown, then closes
+// that window if Body left it open.
+template <typename T> class TWhenModal {
+public:
+    explicit TWhenModal(std::function<void(T&)> Body) : FBody(std::move(Body)) {
+        QObject::connect(&FTimer, &QTimer::timeout, [this] {
+            auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!w)
+                return;
+            FTimer.stop();
+            Ran = true;
+            FBody(*w);
+            if (w->isVisible())
+                w->reject();
+        });
+        FTimer.start(5);
+    }
+    bool Ran = false;
+
+private:
+    std::function<void(T&)> FBody;
+    QTimer FTimer;
+};
+
 // Lets pending events run until Done() holds or about a second has passed.
 template <typename F> bool WaitFor(F Done) {
     for (int i = 0; i < 200 && !Done(); ++i)
@@ -108,9 +148,15 @@ protected:
         return QString::fromLatin1(f.readAll());
     }
 
-    // A window created on the temporary folders and shown.
+    // A window created on the temporary folders and shown. No test opens a real
+    // file dialog or prints: the save dialogs cancel and the printer is a stand-in
+    // until a test says otherwise.
     std::unique_ptr<TfrmMain> Start() {
         auto win = std::make_unique<TfrmMain>(SettingsFolder(), AppFolder());
+        win->SavePicDlg->Chooser = [](TSaveDialog&) { return false; };
+        win->LogWindowServices.Printer = std::make_shared<TFakeLogPrinter>();
+        win->LogWindowServices.SaveChooser = [](TSaveDialog&) { return false; };
+        win->LogWindowServices.Run = [](TFoLog&) {};
         win->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(win.get()) || win->isMinimized());
         QCoreApplication::processEvents();
