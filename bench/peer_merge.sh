@@ -22,19 +22,7 @@ PACKAGES=(
   lomiri-wallpapers mate-backgrounds plasma-workspace-wallpapers
   imagemagick libvips-tools python3-pil
 )
-missing=()
-for p in "${PACKAGES[@]}"; do
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
-  [ "$status" = "installed" ] || missing+=("$p")
-done
-if [ ${#missing[@]} -ne 0 ]; then
-  echo "Installing: ${missing[*]}" >&2
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -o DPkg::Lock::Timeout=600
-  $SUDO apt-get install -y --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
-fi
+scripts/apt-ensure.sh "${PACKAGES[@]}"
 
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DTESSELLON_TESTS=OFF -DTESSELLON_BENCH=OFF >/dev/null

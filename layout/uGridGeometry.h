@@ -16,6 +16,16 @@ struct TGridLayout {
     std::int32_t Space = 2;
 
     static TGridLayout FromOption(const TIniOption& option);
+    static TGridLayout Of(std::int32_t rows, std::int32_t cols, std::int32_t cellWidth,
+                          std::int32_t cellHeight, std::int32_t space) {
+        TGridLayout l;
+        l.RowNumber = rows;
+        l.ColNumber = cols;
+        l.ResizeWidth = cellWidth;
+        l.ResizeHeight = cellHeight;
+        l.Space = space;
+        return l;
+    }
 };
 
 struct TGridSize {

@@ -24,16 +24,6 @@ private:
     TDocumentView& FView;
 };
 
-TGridLayout MakeLayout(int Cols, int Rows, int CellWidth, int CellHeight, int Space) {
-    TGridLayout layout;
-    layout.RowNumber = Rows;
-    layout.ColNumber = Cols;
-    layout.ResizeWidth = CellWidth;
-    layout.ResizeHeight = CellHeight;
-    layout.Space = Space;
-    return layout;
-}
-
 } // namespace
 
 TMergeDocument::TMergeDocument(TBitmap32& Canvas, TLayerCollection& Layers, TDocumentView* View)
@@ -94,7 +84,7 @@ void TMergeDocument::DrawCellGuides(TBitmap32& Canvas, int Cols, int Rows, int C
     c.Pen.Width = 1;
     c.Pen.Color = Color;
     c.Brush.Style = bsClear;
-    const TGridLayout layout = MakeLayout(Cols, Rows, CellWidth, CellHeight, Space);
+    const TGridLayout layout = TGridLayout::Of(Rows, Cols, CellWidth, CellHeight, Space);
     Canvas.BeginUpdate();
     try {
         for (int r = 0; r < Rows; ++r)
@@ -123,7 +113,7 @@ TColor ResolvedColor(TColor Color) {
 void TMergeDocument::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, int CellWidth,
                                    int CellHeight, int Space,
                                    const std::vector<std::string>& Files) {
-    const TGridLayout layout = MakeLayout(Cols, Rows, CellWidth, CellHeight, Space);
+    const TGridLayout layout = TGridLayout::Of(Rows, Cols, CellWidth, CellHeight, Space);
     const std::size_t count =
         std::size_t(std::min<std::int64_t>(CellCount(layout), std::int64_t(Files.size())));
     if (count == 0)

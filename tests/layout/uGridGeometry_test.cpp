@@ -8,13 +8,7 @@ namespace {
 
 TGridLayout Layout(std::int32_t rows, std::int32_t cols, std::int32_t w, std::int32_t h,
                    std::int32_t space) {
-    TGridLayout l;
-    l.RowNumber = rows;
-    l.ColNumber = cols;
-    l.ResizeWidth = w;
-    l.ResizeHeight = h;
-    l.Space = space;
-    return l;
+    return TGridLayout::Of(rows, cols, w, h, space);
 }
 
 TEST(GridGeometry, CanvasSize) {

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "tests/main/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -14,18 +16,6 @@ void PrintTo(const TLogEntry& e, std::ostream* out) {
 }
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-void WriteFile(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(data), data.size());
-}
 
 TLogEntry Entry(const char* dateTime, const char* action, const char* description) {
     return TLogEntry{QString::fromUtf8(dateTime), QString::fromUtf8(action),
