@@ -1,4 +1,5 @@
 #include "main/uMain.h"
+#include "main/uTerminationSignals.h"
 #include "pictures/uPicLib.h"
 
 #include <QApplication>
@@ -61,6 +62,7 @@ int main(int argc, char* argv[]) {
     qInstallMessageHandler(nullptr);
 
     TfrmMain frmMain;
+    CloseOnTerminationSignals(&frmMain);
     frmMain.show();
     return app.exec();
 }
