@@ -18,9 +18,29 @@ QString OneLine(QString text) {
 
 } // namespace
 
+namespace {
+
+// The system's long time format without its time-zone field: the log holds the
+// local time of the save, as a clock shows it.
+QString LongTimeFormatWithoutZone(const QLocale& locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t'))
+            continue;
+        out += c;
+    }
+    return out.simplified();
+}
+
+} // namespace
+
 QString LogDateTimeText(const QDateTime& when, const QLocale& locale) {
     return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-           locale.toString(when.time(), QLocale::LongFormat);
+           locale.toString(when.time(), LongTimeFormatWithoutZone(locale));
 }
 
 TLogFile::~TLogFile() {

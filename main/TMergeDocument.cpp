@@ -48,6 +48,7 @@ std::string TMergeDocument::DimensionStatusText(int Width, int Height) {
 }
 
 void TMergeDocument::RebuildPicture() {
+    FStopRequested = false;
     TBusyGuard busy(*FView);
     const TIniOption& o = IniOption;
     if (GridMode) {
@@ -112,7 +113,10 @@ TColor ResolvedColor(TColor Color) {
 
 void TMergeDocument::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, int CellWidth,
                                    int CellHeight, int Space,
-                                   const std::vector<std::string>& Files) {
+                                   const std::vector<std::string>& FileList) {
+    // Events run while pictures are read; whatever they do to the list, this
+    // placing works on the list as it was given.
+    const std::vector<std::string> Files = FileList;
     const TGridLayout layout = TGridLayout::Of(Rows, Cols, CellWidth, CellHeight, Space);
     const std::size_t count =
         std::size_t(std::min<std::int64_t>(CellCount(layout), std::int64_t(Files.size())));
@@ -132,10 +136,12 @@ void TMergeDocument::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, in
         requests[i].FillColor = fill;
     }
     TPicturePrefetcher prefetcher(std::move(requests), LoadThreads);
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count && !FStopRequested; ++i) {
         // The window stays responsive while a slow picture is read.
-        while (!prefetcher.WaitFor(i, std::chrono::milliseconds(40)))
+        while (!prefetcher.WaitFor(i, std::chrono::milliseconds(40)) && !FStopRequested)
             FView->Progress(int(i), int(count));
+        if (FStopRequested)
+            break;
         TPreparedPicture prepared = prefetcher.Take(i);
         const TGridCell cell = CellOfIndex(layout, int(i));
         const TGridPoint p = CellOrigin(layout, cell.Row, cell.Column);

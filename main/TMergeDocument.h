@@ -103,6 +103,11 @@ public:
     // and passes on.
     void AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth, int CellHeight,
                          int Tag, TColor FillColor);
+    // Asks a running rebuild to stop placing pictures (the window is closing);
+    // the next rebuild starts afresh.
+    void RequestStop() { FStopRequested = true; }
+    bool StopRequested() const { return FStopRequested; }
+
     // Threads that read and fit the pictures of a rebuild; 0 is one per core.
     // Layers are still made in list order on the calling thread.
     unsigned LoadThreads = 0;
@@ -127,4 +132,5 @@ private:
     TLayerCollection& FLayers;
     TDocumentView FNoView;
     TDocumentView* FView;
+    bool FStopRequested = false;
 };

@@ -2,6 +2,7 @@
 #include "main/uMergeCommandLine.h"
 
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <unistd.h>
 
@@ -29,14 +30,14 @@ int main(int argc, char* argv[]) {
         return kMergeOk;
     }
 
-    const bool showProgress = !job.Quiet && isatty(STDERR_FILENO);
-    auto progress = [showProgress](int done, int total) {
-        if (!showProgress)
-            return;
-        std::fprintf(stderr, "\r%d / %d pictures", done, total);
-        if (done == total)
-            std::fputc('\n', stderr);
-        std::fflush(stderr);
-    };
+    // The progress line is for a person watching a terminal; no function, no line.
+    std::function<void(int, int)> progress;
+    if (!job.Quiet && isatty(STDERR_FILENO))
+        progress = [](int done, int total) {
+            std::cerr << "\r" << done << " / " << total << " pictures";
+            if (done == total)
+                std::cerr << "\n";
+            std::cerr.flush();
+        };
     return RunMergeJob(job, std::cerr, progress);
 }

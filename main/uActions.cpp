@@ -172,6 +172,7 @@ TMainActions::TMainActions(QWidget* Owner) : QObject(Owner), FOwner(Owner) {
         FActions.push_back(action);
         FRules.push_back(spec.Rule);
         FHandlers.emplace_back();
+        FFunctions.emplace_back();
     }
 }
 
@@ -194,12 +195,23 @@ void TMainActions::SetHandler(const QString& Name, std::function<void()> Handler
         if (FActions[i]->objectName() != Name)
             continue;
         QObject::disconnect(FHandlers[i]);
-        QWidget* owner = FOwner;
-        FHandlers[i] =
-            connect(FActions[i], &QAction::triggered, this,
-                    [owner, Handler = std::move(Handler)] { RunCommand(owner, Handler); });
+        FFunctions[i] = std::move(Handler);
+        FHandlers[i] = connect(FActions[i], &QAction::triggered, this, [this, i] { RunAt(i); });
         return;
     }
+}
+
+void TMainActions::Run(const QString& Name) {
+    for (std::size_t i = 0; i < FActions.size(); ++i)
+        if (FActions[i]->objectName() == Name)
+            RunAt(i);
+}
+
+void TMainActions::RunAt(std::size_t Index) {
+    // A copy: the handler may replace itself while it runs.
+    const std::function<void()> handler = FFunctions[Index];
+    if (handler)
+        RunCommand(FOwner, handler);
 }
 
 void TMainActions::Update(const TActionState& State) {

@@ -64,6 +64,9 @@ public:
     // Runs Handler when the action is triggered; an error escaping it is shown
     // in the program's error message box. Replaces an earlier handler.
     void SetHandler(const QString& Name, std::function<void()> Handler);
+    // Runs the action's handler as its trigger would, also while the action is
+    // disabled (a command that another command calls on its own authority).
+    void Run(const QString& Name);
     // Enables and disables the actions by their rules.
     void Update(const TActionState& State);
 
@@ -81,10 +84,12 @@ public:
     static void BindButton(QToolButton* Button, QAction* Action, const QString& Caption);
 
 private:
+    void RunAt(std::size_t Index);
     void FillMenu(QMenu* Menu, const char* const* Items, const char* Prefix);
 
     QWidget* FOwner;
     std::vector<QAction*> FActions;
     std::vector<TEnabledRule> FRules;
     std::vector<QMetaObject::Connection> FHandlers;
+    std::vector<std::function<void()>> FFunctions;
 };

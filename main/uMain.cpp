@@ -285,6 +285,14 @@ void TfrmMain::ReportStartErrors() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* Event) {
+    if (FBusy) {
+        // A rebuild is reading pictures: it stops at the next picture, and the
+        // window closes once it has unwound.
+        Event->ignore();
+        FCloseWhenIdle = true;
+        FDocument->RequestStop();
+        return;
+    }
     StoreSettings();
     QMainWindow::closeEvent(Event);
 }
@@ -362,8 +370,9 @@ void TfrmMain::ActExitExecute() {
                         QStringLiteral("A new picture has been created. Do you want to save now?"),
                         QMessageBox::Yes | QMessageBox::No, this);
         box.setDefaultButton(QMessageBox::Yes);
+        // Saving runs whatever the state of the Save command's button.
         if (box.exec() == QMessageBox::Yes)
-            Action(QStringLiteral("ActSave"))->trigger();
+            FActions->Run(QStringLiteral("ActSave"));
     }
     close();
 }
@@ -427,6 +436,8 @@ void TfrmMain::SetBusy(bool Busy) {
     else {
         QApplication::restoreOverrideCursor();
         FProgressBar->hide();
+        if (FCloseWhenIdle)
+            QTimer::singleShot(0, this, &QWidget::close);
     }
 }
 

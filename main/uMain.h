@@ -146,4 +146,6 @@ private:
     bool FFramePending = false;
     QElapsedTimer FShownAt;
     bool FBusy = false;
+    // A close that arrived during a rebuild, carried out when it has ended.
+    bool FCloseWhenIdle = false;
 };

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <exception>
@@ -79,14 +80,24 @@ public:
     int Skipped = 0;
     void PictureSkipped(const std::string& File, const std::string& Why) override {
         ++Skipped;
+        EndProgressLine();
         FErr << "tessellon-merge: skipped \"" << File << "\": " << Why << "\n";
     }
     void Progress(int Done, int Total) override {
-        if (FProgress)
-            FProgress(Done, Total);
+        if (!FProgress)
+            return;
+        FProgress(Done, Total);
+        FLineOpen = Done < Total;
+    }
+    // A message never continues an unfinished progress line.
+    void EndProgressLine() {
+        if (FLineOpen)
+            FErr << "\n";
+        FLineOpen = false;
     }
 
 private:
+    bool FLineOpen = false;
     std::ostream& FErr;
     const std::function<void(int, int)>& FProgress;
 };
@@ -95,10 +106,12 @@ private:
 
 TColor ParseColourArgument(const std::string& text) {
     if (!text.empty() && text[0] == '#') {
-        if (text.size() == 7) {
-            char* end = nullptr;
-            const unsigned long rgb = std::strtoul(text.c_str() + 1, &end, 16);
-            if (end == text.c_str() + 7 && std::isxdigit(static_cast<unsigned char>(text[1]))) {
+        const bool hex = text.size() == 7 && std::all_of(text.begin() + 1, text.end(), [](char c) {
+                             return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                         });
+        if (hex) {
+            const unsigned long rgb = std::strtoul(text.c_str() + 1, nullptr, 16);
+            {
                 const unsigned r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
                 return TColor(r | (g << 8) | (b << 16));
             }
@@ -151,6 +164,15 @@ std::string MergeUsage() {
 
 TMergeJob ParseMergeArguments(const std::vector<std::string>& args) {
     TMergeJob job;
+    // Asking for help is answered whatever else the line holds.
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            break;
+        if (arg == "-h" || arg == "--help") {
+            job.Help = true;
+            return job;
+        }
+    }
     std::string settingsFile;
     bool formatGiven = false;
     bool gridOptions = false;
@@ -297,6 +319,11 @@ TMergeJob ParseMergeArguments(const std::vector<std::string>& args) {
 int RunMergeJob(const TMergeJob& job, std::ostream& err,
                 const std::function<void(int, int)>& progress) {
     TCommandLineView view(err, progress);
+    // The document reads the process-wide settings; the caller's are put back.
+    struct TRestoreOption {
+        TIniOption Saved = IniOption;
+        ~TRestoreOption() { IniOption = Saved; }
+    } restore;
     try {
         IniOption = job.Option;
         TBitmap32 canvas;
@@ -324,6 +351,7 @@ int RunMergeJob(const TMergeJob& job, std::ostream& err,
             job.Format, TPixelView(picture.Width(), picture.Height(), picture.Bits()), options);
         SaveFileSafely(QString::fromStdString(job.Output), bytes);
     } catch (const std::exception& e) {
+        view.EndProgressLine();
         err << "tessellon-merge: " << e.what() << "\n";
         return kMergeFailed;
     }

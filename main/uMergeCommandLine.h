@@ -53,6 +53,7 @@ std::string MergeUsage();
 
 // Builds and writes the merged picture. Unreadable pictures are listed on err
 // and skipped; errors that stop the run are reported there in one line.
-// Progress (done, total) is reported when given. Returns an exit code.
+// Progress (done, total) is reported when given; messages never continue an
+// unfinished progress line. Returns an exit code.
 int RunMergeJob(const TMergeJob& job, std::ostream& err,
                 const std::function<void(int, int)>& progress = {});

@@ -161,18 +161,30 @@ TPicturePrefetcher::TPicturePrefetcher(std::vector<TPrefetchRequest> Requests, u
         Threads = std::max(1u, std::thread::hardware_concurrency());
     Threads = unsigned(std::min<std::size_t>(Threads, FRequests.size()));
     FLookahead = Lookahead ? Lookahead : DefaultLookahead(FRequests, Threads);
-    for (unsigned i = 0; i < Threads; ++i)
-        FWorkers.emplace_back([this] { Work(); });
+    try {
+        for (unsigned i = 0; i < Threads; ++i)
+            FWorkers.emplace_back([this] { Work(); });
+    } catch (...) {
+        // No thread to be had: the ones already running are stopped and joined
+        // before the error goes on.
+        Stop();
+        throw;
+    }
 }
 
 TPicturePrefetcher::~TPicturePrefetcher() {
+    Stop();
+}
+
+void TPicturePrefetcher::Stop() {
     {
         std::lock_guard<std::mutex> lock(FMutex);
         FStopping = true;
     }
     FRoomChanged.notify_all();
     for (std::thread& t : FWorkers)
-        t.join();
+        if (t.joinable())
+            t.join();
 }
 
 void TPicturePrefetcher::Work() {

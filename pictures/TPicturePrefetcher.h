@@ -87,6 +87,8 @@ public:
 
 private:
     void Work();
+    // Tells the workers to finish and waits for them.
+    void Stop();
 
     std::vector<TPrefetchRequest> FRequests;
     std::vector<TPreparedPicture> FResults;

@@ -92,6 +92,9 @@ void TIniDocument::Parse(const std::string& text) {
     sections_.clear();
     TSection* current = nullptr;
     std::size_t pos = 0;
+    // Editors may put a UTF-8 byte-order mark in front; it is no part of the text.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        pos = 3;
     while (pos < text.size()) {
         std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string::npos)

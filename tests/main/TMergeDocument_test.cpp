@@ -1,5 +1,6 @@
 #include "main/TMergeDocument.h"
 
+#include "layout/uGridGeometry.h"
 #include "settings/uIniOption.h"
 
 #include <gtest/gtest.h>
@@ -288,8 +289,13 @@ TEST_F(Document, ParallelAndSequentialRebuildsGiveTheSameLayers) {
                 l->Tag, std::vector<TColor32>(l->Bitmap().Bits(), l->Bitmap().Bits() + 240 * 220));
         return out;
     };
-    doc.LoadThreads = 1;
+    // One picture after the other, on this thread, as a drop adds them.
     doc.RebuildPicture();
+    doc.SetCanvas(canvas.Width(), canvas.Height(), 0xFFFFFFFFu);
+    for (int i = 0; i < 12; ++i) {
+        const TGridPoint p = CellOrigin(TGridLayout::FromOption(IniOption), i / 4, i % 4);
+        doc.AddPictureLayer(doc.PicFileList[i], TPoint{p.X, p.Y}, 240, 220, i, IniOption.FillColor);
+    }
     const auto sequential = snapshot();
     doc.LoadThreads = 3;
     doc.RebuildPicture();

@@ -333,6 +333,7 @@ TEST_F(Commands, ExitAsksToSaveANewPicture) {
         bool SaveFails;
         bool Asked;
         int SaveRuns;
+        bool SaveDisabled = false;
     };
     const Case cases[] = {
         {"saved: no question", true, false, QMessageBox::Yes, false, false, 0},
@@ -341,6 +342,8 @@ TEST_F(Commands, ExitAsksToSaveANewPicture) {
         {"new picture, Yes, save fails: still closes", false, false, QMessageBox::Yes, true, true,
          1},
         {"close box: no question", false, true, QMessageBox::Yes, false, false, 0},
+        {"Yes while Save is disabled: saves all the same", false, false, QMessageBox::Yes, false,
+         true, 1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -351,6 +354,7 @@ TEST_F(Commands, ExitAsksToSaveANewPicture) {
         win->RebuildPicture();
         win->UpdateActions();
         win->Document().Saved = c.Saved;
+        win->Action(QStringLiteral("ActSave"))->setEnabled(!c.SaveDisabled);
         int saveRuns = 0;
         std::optional<TMessageBoxAnswerer> errorBox;
         win->ActMain().SetHandler(QStringLiteral("ActSave"), [&] {

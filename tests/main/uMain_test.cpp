@@ -266,4 +266,19 @@ TEST_F(WindowDocument, TheRenderedPictureIgnoresZoomScrollAndFrame) {
     EXPECT_TRUE(std::equal(shown.Bits(), shown.Bits() + 486 * 890, expected.Bits()));
 }
 
+TEST_F(WindowDocument, ClosingDuringARebuildWaitsForItToStop) {
+    auto win = Start();
+    TMergeDocument& doc = win->Document();
+    IniOption.RowNumber = IniOption.ColNumber = 6;
+    doc.GridMode = true;
+    doc.LoadThreads = 1;
+    doc.PicFileList = Pictures(36);
+    // Runs in the first event round of the rebuild, as a close box or a signal would.
+    QTimer::singleShot(0, win.get(), &QWidget::close);
+    win->RebuildPicture();
+    EXPECT_LT(win->ImgView->Layers().Count(), 36) << "the rebuild stops early";
+    EXPECT_TRUE(WaitFor([&] { return !win->isVisible(); }));
+    EXPECT_TRUE(ReadSetupIni().contains(QStringLiteral("RowNumber=6\r\n")));
+}
+
 } // namespace

@@ -78,6 +78,7 @@ TEST(MergeArguments, GridEmptyAndOutputOptions) {
 
     EXPECT_EQ(Parse({"-o", "x.png", "--format", "JPEG"}).Format, TSaveFormat::Jpeg);
     EXPECT_TRUE(Parse({"--help"}).Help);
+    EXPECT_TRUE(Parse({"--rows", "0", "-h"}).Help) << "help is given whatever else the line holds";
 }
 
 TEST(MergeArguments, ExplicitOptionsOverrideTheSettingsFileInAnyOrder) {
@@ -100,7 +101,8 @@ TEST(MergeArguments, Colours) {
     EXPECT_EQ(ParseColourArgument("#00ff80"), 0x80FF00);
     EXPECT_EQ(ParseColourArgument("16777215"), 0xFFFFFF);
     EXPECT_EQ(ParseColourArgument("-16777201"), -16777201);
-    for (const char* bad : {"", "#", "#GGGGGG", "#1234567", "12a", "99999999999"})
+    for (const char* bad :
+         {"", "#", "#GGGGGG", "#1234567", "#0x1234", "# 12345", "12a", "99999999999"})
         EXPECT_THROW(ParseColourArgument(bad), EUsageError) << bad;
 }
 
@@ -126,7 +128,13 @@ TEST_F(MergeRun, WritesExactlyWhatTheDocumentRenders) {
                            "keep", "--fill", "#FF00FF", "--bg", "#202020", "-o", out});
     job.Files = files;
     std::ostringstream err;
-    EXPECT_EQ(RunMergeJob(job, err), kMergeSkipped);
+    const TIniOption before = IniOption;
+    int lastDone = 0;
+    EXPECT_EQ(RunMergeJob(job, err, [&](int done, int) { lastDone = done; }), kMergeSkipped);
+    EXPECT_EQ(lastDone, 4);
+    EXPECT_EQ(IniOption.RowNumber, before.RowNumber) << "the caller's settings are put back";
+    // The skipped picture's message starts on a line of its own.
+    EXPECT_NE(err.str().find("\ntessellon-merge: skipped \""), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("missing.png"), std::string::npos) << err.str();
 
     // The same settings and list through the document directly.

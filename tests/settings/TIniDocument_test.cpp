@@ -56,6 +56,13 @@ TEST(TIniDocument, ParsingFollowsTheFileRules) {
     EXPECT_EQ(doc.ReadString("Missing", "k", "def"), "def");
 }
 
+TEST(TIniDocument, AByteOrderMarkIsNoPartOfTheFirstLine) {
+    TIniDocument doc;
+    doc.Parse("\xEF\xBB\xBF[Setup]\r\nRowNumber=1\r\n");
+    EXPECT_EQ(doc.ReadInteger("Setup", "RowNumber", 4), 1);
+    EXPECT_EQ(doc.ToText(), "[Setup]\r\nRowNumber=1\r\n\r\n");
+}
+
 TEST(TIniDocument, BooleansAreIntegers) {
     TIniDocument doc;
     doc.Parse("[S]\r\nTwo=2\r\nZero=0\r\nText=yes\r\n");
