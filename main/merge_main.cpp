@@ -4,7 +4,13 @@
 #include <cstdio>
 #include <functional>
 #include <iostream>
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define STDERR_FILENO 2
+#else
 #include <unistd.h>
+#endif
 
 #ifdef __GLIBC__
 #include <malloc.h>
