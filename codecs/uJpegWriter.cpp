@@ -91,11 +91,8 @@ std::vector<std::uint8_t> EncodeJpeg(const TPixelView& picture, int quality) {
     job.Quality = std::clamp(quality, 0, 100);
     job.RowBuffer = row.data();
     const bool ok = CompressJpeg(&job);
-    struct TFree {
-        unsigned char* Data;
-        ~TFree() { std::free(Data); }
-    } output{job.Output};
+    std::vector<std::uint8_t> bytes = TakeMallocBuffer(job.Output, job.OutputSize);
     if (!ok)
         throw EPictureWriteError(std::string("JPEG writer: ") + job.Message);
-    return std::vector<std::uint8_t>(job.Output, job.Output + job.OutputSize);
+    return bytes;
 }

@@ -1,5 +1,7 @@
 #include "codecs/uPictureWriter.h"
 
+#include <cstdlib>
+
 #include "codecs/uBmpWriter.h"
 #include "codecs/uGifWriter.h"
 #include "codecs/uJpegWriter.h"
@@ -67,4 +69,12 @@ std::vector<std::uint8_t> EncodePicture(TSaveFormat format, const TPixelView& pi
         return EncodeGif(picture);
     }
     throw std::invalid_argument("unknown picture format");
+}
+
+std::vector<std::uint8_t> TakeMallocBuffer(unsigned char* Data, std::size_t Size) {
+    struct TFree {
+        unsigned char* Data;
+        ~TFree() { std::free(Data); }
+    } owner{Data};
+    return Data ? std::vector<std::uint8_t>(Data, Data + Size) : std::vector<std::uint8_t>();
 }

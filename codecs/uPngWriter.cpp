@@ -113,11 +113,8 @@ std::vector<std::uint8_t> EncodePng(const TPixelView& picture, int level) {
     job.Level = std::clamp(level, 0, 9);
     job.RowBuffer = row.data();
     const bool ok = CompressPng(&job);
-    struct TFree {
-        unsigned char* Data;
-        ~TFree() { std::free(Data); }
-    } output{job.Output};
+    std::vector<std::uint8_t> bytes = TakeMallocBuffer(job.Output, job.OutputSize);
     if (!ok)
         throw EPictureWriteError(std::string("PNG writer: ") + job.Message);
-    return std::vector<std::uint8_t>(job.Output, job.Output + job.OutputSize);
+    return bytes;
 }
