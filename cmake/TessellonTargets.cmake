@@ -34,7 +34,7 @@ endfunction()
 # that may reach into any folder.
 function(tessellon_all_libraries out)
   set(libs)
-  foreach(folder main layout CommUnit pictures engine codecs settings)
+  foreach(folder main document layout CommUnit pictures engine codecs settings)
     string(TOLOWER "${folder}" lower)
     if(TARGET tessellon_${lower})
       list(APPEND libs tessellon_${lower})

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the activity log's parser and checks that the entries
 // it finds are written and read back unchanged, one line each.
-#include "main/TLogFile.h"
+#include "document/TLogFile.h"
 
 #include <cstddef>
 #include <cstdint>

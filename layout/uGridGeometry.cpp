@@ -85,18 +85,6 @@ std::int64_t CellCount(const TGridLayout& layout) {
     return std::int64_t(layout.RowNumber) * layout.ColNumber;
 }
 
-TGridSize GridCanvasSize() {
-    return GridCanvasSize(TGridLayout::FromOption(IniOption));
-}
-
-TGridPoint CellOrigin(std::int32_t row, std::int32_t column) {
-    return CellOrigin(TGridLayout::FromOption(IniOption), row, column);
-}
-
-TGridCell CellAtPoint(std::int32_t x, std::int32_t y) {
-    return CellAtPoint(TGridLayout::FromOption(IniOption), x, y);
-}
-
 std::string DimensionText(std::int32_t width, std::int32_t height) {
     return " " + std::to_string(width) + " x " + std::to_string(height) + " (px)";
 }

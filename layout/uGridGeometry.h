@@ -60,11 +60,6 @@ TGridCell CellOfIndex(const TGridLayout& layout, std::int32_t index);
 // The number of cells, RowNumber x ColNumber (0 when either is not positive).
 std::int64_t CellCount(const TGridLayout& layout);
 
-// The same, read from the process-wide settings record.
-TGridSize GridCanvasSize();
-TGridPoint CellOrigin(std::int32_t row, std::int32_t column);
-TGridCell CellAtPoint(std::int32_t x, std::int32_t y);
-
 // " <width> x <height> (px)".
 std::string DimensionText(std::int32_t width, std::int32_t height);
 

@@ -2,7 +2,7 @@
 // as text lines or printed.
 #pragma once
 
-#include "main/TLogFile.h"
+#include "document/TLogFile.h"
 #include "main/uSaveDialog.h"
 
 #include <QDialog>

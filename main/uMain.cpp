@@ -354,6 +354,22 @@ void TfrmMain::SetStatusPanelText(int Index, const QString& Text) {
     FStatusPanels[Index]->setText(Text);
 }
 
+void TfrmMain::RebuildPicture() {
+    FDocument->RebuildPicture(TMergeLayout::FromOption(IniOption));
+}
+
+void TfrmMain::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, int CellWidth,
+                             int CellHeight, int Space, const std::vector<std::string>& Files) {
+    FDocument->PlacePictures(TGridLayout::Of(Rows, Cols, CellWidth, CellHeight, Space),
+                             IniOption.ResizeType, IniOption.FillColor, Files);
+}
+
+void TfrmMain::AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth,
+                               int CellHeight, int Tag, TColor FillColor) {
+    FDocument->AddPictureLayer(FileName, TopLeft, CellWidth, CellHeight, Tag, IniOption.ResizeType,
+                               FillColor);
+}
+
 void TfrmMain::UpdateActions() {
     TActionState state;
     state.CanvasEmpty = ImgView->Bitmap().IsEmpty();

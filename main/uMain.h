@@ -2,8 +2,8 @@
 // left panel, the command table with its menus and tool bar, and the status bar.
 #pragma once
 
-#include "main/TLogFile.h"
-#include "main/TMergeDocument.h"
+#include "document/TLogFile.h"
+#include "document/TMergeDocument.h"
 #include "main/uLogWindow.h"
 
 #include <QElapsedTimer>
@@ -42,8 +42,9 @@ public:
     // The document shown on the canvas page.
     TMergeDocument& Document() { return *FDocument; }
 
-    // The document's operations, as the window's commands use them.
-    void RebuildPicture() { FDocument->RebuildPicture(); }
+    // The document's operations, as the window's commands use them; layout
+    // and fitting values come from the settings record.
+    void RebuildPicture();
     void SetCanvas(int Width, int Height, TColor32 Background) {
         FDocument->SetCanvas(Width, Height, Background);
     }
@@ -52,13 +53,9 @@ public:
         TMergeDocument::DrawCellGuides(Canvas, Cols, Rows, CellWidth, CellHeight, Space, Color);
     }
     void PlacePictures(TBitmap32& Canvas, int Cols, int Rows, int CellWidth, int CellHeight,
-                       int Space, const std::vector<std::string>& Files) {
-        FDocument->PlacePictures(Canvas, Cols, Rows, CellWidth, CellHeight, Space, Files);
-    }
+                       int Space, const std::vector<std::string>& Files);
     void AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth, int CellHeight,
-                         int Tag, TColor FillColor) {
-        FDocument->AddPictureLayer(FileName, TopLeft, CellWidth, CellHeight, Tag, FillColor);
-    }
+                         int Tag, TColor FillColor);
     void SelectLayer(TCustomLayer* Layer) { FDocument->SelectLayer(Layer); }
     // The picture as it is saved, at the canvas's size; drops the selection.
     void RenderMergedPicture(TBitmap32& Target) { FDocument->RenderMergedPicture(Target); }

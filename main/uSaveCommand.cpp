@@ -1,24 +1,15 @@
 #include "main/uSaveCommand.h"
 
 #include "engine/TBitmap32.h"
-#include "main/TLogFile.h"
-#include "main/TMergeDocument.h"
-#include "main/uSafeSave.h"
+#include "document/TLogFile.h"
+#include "document/TMergeDocument.h"
+#include "document/uPictureFile.h"
 #include "main/uSaveDialog.h"
-#include "settings/uIniOption.h"
 
 const char* const SavePictureFilter =
     "JPEG Bitmap (JPG)|*.jpg|Portable Network Graphics (PNG)|*.png|Windows Bitmap (BMP)|*.bmp|"
     "CompuServe Bitmap (GIF)|*.gif";
 const char* const SavePictureDefaultExt = "*.jpg";
-
-TSaveOptions SaveOptionsFromSettings(const TIniOption& Option) {
-    TSaveOptions options;
-    options.JpgCompress = Option.JpgCompress;
-    options.PngCompress = Option.PngCompress;
-    options.MaxColor = Option.MaxColor;
-    return options;
-}
 
 QString DefaultExtAfterSave(TSaveFormat Format) {
     switch (Format) {
@@ -32,12 +23,6 @@ QString DefaultExtAfterSave(TSaveFormat Format) {
         break;
     }
     return QString();
-}
-
-void WritePictureFile(const QString& FileName, TSaveFormat Format, const TBitmap32& Picture,
-                      const TSaveOptions& Options) {
-    const TPixelView view(Picture.Width(), Picture.Height(), Picture.Bits());
-    SaveFileSafely(FileName, EncodePicture(Format, view, Options));
 }
 
 bool SaveMergedPicture(TSaveDialog& Dialog, TMergeDocument& Document, TLogFile& Log,

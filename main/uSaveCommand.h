@@ -2,7 +2,7 @@
 // BMP or GIF file, the format chosen by the file type picked in the save dialog.
 #pragma once
 
-#include "codecs/uPictureWriter.h"
+#include "document/uPictureFile.h"
 
 #include <QDateTime>
 #include <QString>
@@ -11,25 +11,15 @@ class TBitmap32;
 class TLogFile;
 class TMergeDocument;
 class TSaveDialog;
-struct TIniOption;
 
 // The file types of the picture save dialog, in the order of TSaveFormat.
 extern const char* const SavePictureFilter;
 // The dialog's default extension before the first save.
 extern const char* const SavePictureDefaultExt; // "*.jpg"
 
-// JpgCompress, PngCompress and MaxColor of the settings.
-TSaveOptions SaveOptionsFromSettings(const TIniOption& Option);
-
 // The default extension the dialog offers after a save in Format; empty for GIF,
 // which leaves the previous one.
 QString DefaultExtAfterSave(TSaveFormat Format);
-
-// Encodes Picture (red, green and blue only) and writes it to FileName. The file
-// is replaced only once it has been written in full: on any failure this throws
-// and whatever was at FileName before is left as it was.
-void WritePictureFile(const QString& FileName, TSaveFormat Format, const TBitmap32& Picture,
-                      const TSaveOptions& Options);
 
 // The whole command. Runs the dialog (nothing happens when it is cancelled:
 // false), renders the merged picture, writes it in the chosen type, sets the

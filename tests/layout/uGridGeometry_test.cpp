@@ -61,19 +61,6 @@ TEST(GridGeometry, CellUnderAPointOwnsTheGapBeforeIt) {
     EXPECT_EQ(CellAtPoint(Layout(1, 1, 2, 2, -2), 100, 100), (TGridCell{0, 0}));
 }
 
-TEST(GridGeometry, ProcessRecordOverloadsReadTheSettings) {
-    const TIniOption saved = IniOption;
-    IniOption = TIniOption();
-    EXPECT_EQ(GridCanvasSize(), (TGridSize{486, 890}));
-    IniOption.Space = 0;
-    IniOption.RowNumber = 1;
-    IniOption.ColNumber = 1;
-    EXPECT_EQ(GridCanvasSize(), (TGridSize{240, 220}));
-    EXPECT_EQ(CellOrigin(0, 1), (TGridPoint{240, 0}));
-    EXPECT_EQ(CellAtPoint(239, 219), (TGridCell{0, 0}));
-    IniOption = saved;
-}
-
 TEST(GridGeometry, DimensionText) {
     EXPECT_EQ(DimensionText(486, 890), " 486 x 890 (px)");
     EXPECT_EQ(DimensionText(10988001, -4), " 10988001 x -4 (px)");

@@ -1,7 +1,7 @@
-#include "main/uMergeCommandLine.h"
+#include "document/uMergeCommandLine.h"
 
 #include "codecs/uCodecRegistry.h"
-#include "main/TMergeDocument.h"
+#include "document/TMergeDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +38,14 @@ TEST(MergeArguments, BadArgumentsAreUsageErrors) {
         {"-o", "o.png", "--at", "10;10", "a.png"},     //
         {"-o", "o.png", "--canvas", "20x20", "a.png"}, // both kinds at once
         {"-o", "o.png", "--settings", "/no/such/Setup.ini"},
+        {"-o", "o.png", "--rows", " 3"},               // blanks
+        {"-o", "o.png", "--rows", "3 "},               //
+        {"-o", "o.png", "--space", "+2"},              // a plus sign
+        {"-o", "o.png", "--cell", "+240x220"},         //
+        {"-o", "o.png", "--at", "+1,2", "a.png"},      //
+        {"-o", "o.png", "--bg", " 255"},               //
+        {"-o", "o.png", "--quiet=yes"},                // a flag takes no value
+        {"-o", "o.png", "--help=1"},                   //
     };
     for (const auto& args : cases) {
         std::string joined;
@@ -81,6 +89,67 @@ TEST(MergeArguments, GridEmptyAndOutputOptions) {
     EXPECT_TRUE(Parse({"--rows", "0", "-h"}).Help) << "help is given whatever else the line holds";
 }
 
+TEST(MergeArguments, MessagesNameTheFault) {
+    const struct {
+        std::vector<std::string> Args;
+        std::string Message;
+    } cases[] = {
+        {{"--canvas", "9x9", "--at", "1,2", "--quiet", "-o", "o.png"},
+         "--at 1,2 needs a picture file, not the option --quiet"},
+        {{"--canvas", "9x9", "--at", "1,2", "-o", "o.png"},
+         "--at 1,2 needs a picture file, not the option -o"},
+        {{"--quiet=1", "-o", "o.png"}, "--quiet takes no value, not \"1\""},
+        {{"--rows", "+3", "-o", "o.png"}, "--rows takes a whole number from 1 to 999, not \"+3\""},
+        {{"--fit", "squash", "-o", "o.png"}, "--fit takes stretch or keep, not \"squash\""},
+        {{"-o", "o.tif"}, "cannot tell the format from \"o.tif\": give --format jpg, jpeg, png, "
+                          "bmp or gif"},
+    };
+    for (const auto& c : cases) {
+        try {
+            Parse(c.Args);
+            ADD_FAILURE() << c.Message;
+        } catch (const EUsageError& e) {
+            EXPECT_EQ(e.what(), c.Message);
+        }
+    }
+    // A file whose name merely starts with a dash still follows --at.
+    EXPECT_EQ(Parse({"--canvas", "9x9", "--at", "1,2", "-x.png", "-o", "o.png"}).Placed[0].File,
+              "-x.png");
+}
+
+TEST(MergeArguments, HelpListsEveryOptionOfTheTable) {
+    const std::string usage = MergeUsage();
+    for (const char* option :
+         {"--rows N", "--cols N", "--cell WxH", "--space N", "--fit stretch|keep", "--fill COLOUR",
+          "--canvas WxH", "--at X,Y PICTURE", "--bg COLOUR", "--settings FILE",
+          "-o, --output FILE", "--format FORMAT", "--quality N", "--png-level N",
+          "--bmp-colors C", "--quiet", "-h, --help"})
+        EXPECT_NE(usage.find(std::string("  ") + option), std::string::npos) << option;
+    // Every help line fits a terminal.
+    std::size_t from = 0;
+    while (from < usage.size()) {
+        const std::size_t end = usage.find('\n', from);
+        EXPECT_LE(end - from, 80u) << usage.substr(from, end - from);
+        from = end + 1;
+    }
+}
+
+TEST(MergeArguments, WarningsForPicturesBeyondTheCellsOrNone) {
+    const struct {
+        std::vector<std::string> Args;
+        std::vector<std::string> Warnings;
+    } cases[] = {
+        {{"--rows", "1", "--cols", "2", "-o", "o.png", "a", "b"}, {}},
+        {{"--rows", "1", "--cols", "2", "-o", "o.png", "a", "b", "c", "d", "e"},
+         {"5 pictures given for 2 cells: the last 3 are left out"}},
+        {{"-o", "o.png"}, {"no pictures given: the grid's cells stay empty"}},
+        {{"--canvas", "9x9", "-o", "o.png"}, {"no pictures given: the canvas stays empty"}},
+        {{"--canvas", "9x9", "--at", "0,0", "a", "-o", "o.png"}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MergeWarnings(Parse(c.Args)), c.Warnings) << c.Args.size();
+}
+
 TEST(MergeArguments, ExplicitOptionsOverrideTheSettingsFileInAnyOrder) {
     QTemporaryDir dir;
     const QString ini = dir.filePath("Setup.ini");
@@ -101,8 +170,8 @@ TEST(MergeArguments, Colours) {
     EXPECT_EQ(ParseColourArgument("#00ff80"), 0x80FF00);
     EXPECT_EQ(ParseColourArgument("16777215"), 0xFFFFFF);
     EXPECT_EQ(ParseColourArgument("-16777201"), -16777201);
-    for (const char* bad :
-         {"", "#", "#GGGGGG", "#1234567", "#0x1234", "# 12345", "12a", "99999999999"})
+    for (const char* bad : {"", "#", "#GGGGGG", "#1234567", "#0x1234", "# 12345", "12a",
+                            "99999999999", " 255", "+255", "255 "})
         EXPECT_THROW(ParseColourArgument(bad), EUsageError) << bad;
 }
 
@@ -128,26 +197,26 @@ TEST_F(MergeRun, WritesExactlyWhatTheDocumentRenders) {
                            "keep", "--fill", "#FF00FF", "--bg", "#202020", "-o", out});
     job.Files = files;
     std::ostringstream err;
+    // The run reads only the job's own settings, never the process-wide record.
     const TIniOption before = IniOption;
+    IniOption.RowNumber = 7;
+    IniOption.ResizeType = 0;
     int lastDone = 0;
     EXPECT_EQ(RunMergeJob(job, err, [&](int done, int) { lastDone = done; }), kMergeSkipped);
+    IniOption = before;
     EXPECT_EQ(lastDone, 4);
-    EXPECT_EQ(IniOption.RowNumber, before.RowNumber) << "the caller's settings are put back";
     // The skipped picture's message starts on a line of its own.
     EXPECT_NE(err.str().find("\ntessellon-merge: skipped \""), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("missing.png"), std::string::npos) << err.str();
 
     // The same settings and list through the document directly.
-    const TIniOption saved = IniOption;
-    IniOption = job.Option;
     TBitmap32 canvas, expected;
     TLayerCollection layers;
     TMergeDocument doc(canvas, layers);
     doc.GridMode = true;
     doc.PicFileList = files;
-    doc.RebuildPicture();
+    doc.RebuildPicture(TMergeLayout::FromOption(job.Option));
     doc.RenderMergedPicture(expected);
-    IniOption = saved;
 
     const TDecodedPicture written = DecodePictureFile(out);
     ASSERT_EQ(written.Width, expected.Width());

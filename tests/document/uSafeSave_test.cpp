@@ -1,10 +1,10 @@
-#include "main/uSafeSave.h"
+#include "document/uSafeSave.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "tests/main/TestFiles.h"
+#include "tests/document/TestFiles.h"
 
 #include <gtest/gtest.h>
 

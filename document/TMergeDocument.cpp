@@ -1,4 +1,4 @@
-#include "main/TMergeDocument.h"
+#include "document/TMergeDocument.h"
 
 #include "layout/uGridGeometry.h"
 #include "pictures/TPicturePrefetcher.h"
@@ -47,19 +47,64 @@ std::string TMergeDocument::DimensionStatusText(int Width, int Height) {
     return "Dimension(px): " + std::to_string(Width) + " x " + std::to_string(Height);
 }
 
-void TMergeDocument::RebuildPicture() {
+TMergeLayout TMergeLayout::FromOption(const TIniOption& Option) {
+    TMergeLayout l;
+    l.Grid = TGridLayout::FromOption(Option);
+    l.ResizeType = Option.ResizeType;
+    l.FillColor = Option.FillColor;
+    l.NewBg = Option.NewBg;
+    l.NewWidth = Option.NewWidth;
+    l.NewHeight = Option.NewHeight;
+    return l;
+}
+
+void TMergeDocument::RebuildPicture(const TMergeLayout& Layout) {
+    if (FRebuilding) {
+        // An event let through while pictures are read (a timer, a drop) asked
+        // for it: it runs once this rebuild has ended.
+        WhenIdle([this, Layout] { RebuildPicture(Layout); });
+        return;
+    }
+    FRebuilding = true;
+    try {
+        Rebuild(Layout);
+    } catch (...) {
+        FRebuilding = false;
+        RunPendingChanges();
+        throw;
+    }
+    FRebuilding = false;
+    RunPendingChanges();
+}
+
+void TMergeDocument::WhenIdle(std::function<void()> Change) {
+    if (FRebuilding)
+        FPending.push_back(std::move(Change));
+    else
+        Change();
+}
+
+void TMergeDocument::RunPendingChanges() {
+    // A change may start another rebuild, whose own waiting changes run at
+    // its end; the ones taken here run in their order.
+    std::vector<std::function<void()>> pending;
+    pending.swap(FPending);
+    for (const std::function<void()>& change : pending)
+        change();
+}
+
+void TMergeDocument::Rebuild(const TMergeLayout& Layout) {
     FStopRequested = false;
     TBusyGuard busy(*FView);
-    const TIniOption& o = IniOption;
     if (GridMode) {
-        const TGridSize size = GridCanvasSize(TGridLayout::FromOption(o));
-        SetCanvas(size.Width, size.Height, ColorToColor32(o.NewBg));
-        DrawCellGuides(FCanvas, o.ColNumber, o.RowNumber, o.ResizeWidth, o.ResizeHeight, o.Space,
+        const TGridLayout& g = Layout.Grid;
+        const TGridSize size = GridCanvasSize(g);
+        SetCanvas(size.Width, size.Height, ColorToColor32(Layout.NewBg));
+        DrawCellGuides(FCanvas, g.ColNumber, g.RowNumber, g.ResizeWidth, g.ResizeHeight, g.Space,
                        kGuideColor);
-        PlacePictures(FCanvas, o.ColNumber, o.RowNumber, o.ResizeWidth, o.ResizeHeight, o.Space,
-                      PicFileList);
+        PlacePictures(g, Layout.ResizeType, Layout.FillColor, PicFileList);
     } else {
-        SetCanvas(o.NewWidth, o.NewHeight, ColorToColor32(o.NewBg));
+        SetCanvas(Layout.NewWidth, Layout.NewHeight, ColorToColor32(Layout.NewBg));
     }
     FView->ReapplyZoom();
 }
@@ -76,22 +121,81 @@ void TMergeDocument::SetCanvas(int Width, int Height, TColor32 Background) {
     FView->ShowDimension(DimensionStatusText(Width, Height));
 }
 
+namespace {
+
+// The cells along one axis that meet [0, Extent): those whose start
+// Gap + i x (Size + Gap) lies in (-Size, Extent), as the first and last index
+// within [0, Count); First > Last when none does. In 64 bits, so that no
+// count, size or gap of an edited settings file can overflow.
+struct TIndexRange {
+    std::int64_t First = 0;
+    std::int64_t Last = -1;
+};
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
+TIndexRange CellsMeeting(std::int64_t Count, std::int64_t Size, std::int64_t Gap,
+                         std::int64_t Extent) {
+    TIndexRange r;
+    if (Count <= 0 || Extent <= 0)
+        return r;
+    const std::int64_t pitch = Size + Gap;
+    const auto meets = [&](std::int64_t i) {
+        const std::int64_t start = Gap + i * pitch;
+        return start < Extent && start + Size > 0;
+    };
+    if (pitch == 0) {
+        // Every cell lies on the first one.
+        if (meets(0))
+            r.First = r.Last = 0;
+        return r;
+    }
+    // start < Extent and start > -Size, solved for i.
+    std::int64_t low, high;
+    if (pitch > 0) {
+        low = FloorDiv(-Size - Gap, pitch) + 1;
+        high = FloorDiv(Extent - 1 - Gap, pitch);
+    } else {
+        low = FloorDiv(Gap - Extent, -pitch) + 1;
+        high = FloorDiv(Gap + Size - 1, -pitch);
+    }
+    r.First = std::max<std::int64_t>(low, 0);
+    r.Last = std::min<std::int64_t>(high, Count - 1);
+    return r;
+}
+
+int ClampToInt(std::int64_t v) {
+    return int(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
 void TMergeDocument::DrawCellGuides(TBitmap32& Canvas, int Cols, int Rows, int CellWidth,
                                     int CellHeight, int Space, TColor Color) {
     if (CellWidth < 2 || CellHeight < 0)
+        return;
+    // Only the cells that meet the canvas are drawn: a grid of a few cells on a
+    // canvas, or none at all, costs as little whatever the counts say.
+    const TIndexRange cols = CellsMeeting(Cols, CellWidth, Space, Canvas.Width());
+    const TIndexRange rows = CellsMeeting(Rows, CellHeight, Space, Canvas.Height());
+    if (cols.First > cols.Last || rows.First > rows.Last)
         return;
     TCanvas& c = Canvas.Canvas();
     c.Pen.Style = psDot;
     c.Pen.Width = 1;
     c.Pen.Color = Color;
     c.Brush.Style = bsClear;
-    const TGridLayout layout = TGridLayout::Of(Rows, Cols, CellWidth, CellHeight, Space);
     Canvas.BeginUpdate();
     try {
-        for (int r = 0; r < Rows; ++r)
-            for (int col = 0; col < Cols; ++col) {
-                const TGridPoint p = CellOrigin(layout, r, col);
-                c.Rectangle(p.X, p.Y, p.X + CellWidth, p.Y + CellHeight);
+        for (std::int64_t r = rows.First; r <= rows.Last; ++r)
+            for (std::int64_t col = cols.First; col <= cols.Last; ++col) {
+                const std::int64_t x = Space + col * (std::int64_t(CellWidth) + Space);
+                const std::int64_t y = Space + r * (std::int64_t(CellHeight) + Space);
+                c.Rectangle(ClampToInt(x), ClampToInt(y), ClampToInt(x + CellWidth),
+                            ClampToInt(y + CellHeight));
             }
     } catch (...) {
         Canvas.EndUpdate();
@@ -111,13 +215,11 @@ TColor ResolvedColor(TColor Color) {
 
 } // namespace
 
-void TMergeDocument::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, int CellWidth,
-                                   int CellHeight, int Space,
+void TMergeDocument::PlacePictures(const TGridLayout& layout, int FitType, TColor FillColor,
                                    const std::vector<std::string>& FileList) {
     // Events run while pictures are read; whatever they do to the list, this
     // placing works on the list as it was given.
     const std::vector<std::string> Files = FileList;
-    const TGridLayout layout = TGridLayout::Of(Rows, Cols, CellWidth, CellHeight, Space);
     const std::size_t count =
         std::size_t(std::min<std::int64_t>(CellCount(layout), std::int64_t(Files.size())));
     if (count == 0)
@@ -126,13 +228,13 @@ void TMergeDocument::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, in
     // Pictures are read and fitted ahead on worker threads; the layers are made
     // here, in list order, so tags, order and skipping are those of one thread.
     std::vector<TPrefetchRequest> requests(count);
-    const TColor fill = ResolvedColor(IniOption.FillColor);
+    const TColor fill = ResolvedColor(FillColor);
     for (std::size_t i = 0; i < count; ++i) {
         requests[i].File = Files[i];
         requests[i].Fit = GridMode;
-        requests[i].CellWidth = CellWidth;
-        requests[i].CellHeight = CellHeight;
-        requests[i].FitType = IniOption.ResizeType;
+        requests[i].CellWidth = layout.ResizeWidth;
+        requests[i].CellHeight = layout.ResizeHeight;
+        requests[i].FitType = FitType;
         requests[i].FillColor = fill;
     }
     TPicturePrefetcher prefetcher(std::move(requests), LoadThreads);
@@ -154,13 +256,13 @@ void TMergeDocument::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, in
 }
 
 void TMergeDocument::AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth,
-                                     int CellHeight, int Tag, TColor FillColor) {
+                                     int CellHeight, int Tag, int FitType, TColor FillColor) {
     TPrefetchRequest request;
     request.File = FileName;
     request.Fit = GridMode;
     request.CellWidth = CellWidth;
     request.CellHeight = CellHeight;
-    request.FitType = IniOption.ResizeType;
+    request.FitType = FitType;
     request.FillColor = ResolvedColor(FillColor);
     TPreparedPicture prepared;
     PreparePicture(request, prepared);

@@ -48,8 +48,12 @@ TMergeJob ParseMergeArguments(const std::vector<std::string>& args);
 // throws EUsageError.
 TColor ParseColourArgument(const std::string& text);
 
-// The usage text of --help.
+// The usage text of --help, made from the table of options.
 std::string MergeUsage();
+
+// One-line warnings about a job that runs but may not do what was meant: more
+// pictures than cells, or no pictures at all.
+std::vector<std::string> MergeWarnings(const TMergeJob& job);
 
 // Builds and writes the merged picture. Unreadable pictures are listed on err
 // and skipped; errors that stop the run are reported there in one line.

@@ -1,5 +1,5 @@
 // tessellon-merge: builds a merged picture from the command line.
-#include "main/uMergeCommandLine.h"
+#include "document/uMergeCommandLine.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "main/TLogFile.h"
+#include "document/TLogFile.h"
 
-#include "main/uSafeSave.h"
+#include "document/uSafeSave.h"
 
 #include <QFile>
 

@@ -10,8 +10,10 @@
 #include "engine/TLayers.h"
 #include "engine/TRect.h"
 #include "engine/TRubberbandLayer.h"
+#include "layout/uGridGeometry.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +48,26 @@ public:
     virtual void PictureSkipped(const std::string& /*File*/, const std::string& /*Why*/) {}
     // Long work: Done of Total pictures are in place.
     virtual void Progress(int /*Done*/, int /*Total*/) {}
+};
+
+struct TIniOption;
+
+// The layout and fitting values a rebuild works from. The document reads no
+// process-wide settings: the window hands over its settings record, the command
+// line a record of its own.
+struct TMergeLayout {
+    // Rows, columns, cell size and gap of a grid.
+    TGridLayout Grid;
+    // How a picture is fitted into its cell (0 stretch, 1 keep the ratio).
+    std::int32_t ResizeType = 0;
+    // Colour around a picture whose ratio is kept.
+    TColor FillColor = 0;
+    // Background of the canvas, and the size of an empty one.
+    TColor NewBg = 0xFFFFFF;
+    std::int32_t NewWidth = 480;
+    std::int32_t NewHeight = 640;
+
+    static TMergeLayout FromOption(const TIniOption& Option);
 };
 
 class TMergeDocument {
@@ -87,22 +109,31 @@ public:
     TLayerMouseEvent LayerMouseDown;
     TRBResizingEvent FrameResizing;
 
-    // Builds the whole picture from the layout settings and PicFileList.
-    void RebuildPicture();
+    // Builds the whole picture from Layout and PicFileList. Asked for while a
+    // rebuild runs (from an event the rebuild lets through), it waits and runs
+    // once that rebuild has ended.
+    void RebuildPicture(const TMergeLayout& Layout);
+    // Runs Change now, or, while a rebuild runs, once it has ended: a change of
+    // the layers or the list never lands in the middle of a rebuild. Changes
+    // that wait run in the order they were asked for.
+    void WhenIdle(std::function<void()> Change);
+    // True while a rebuild places its pictures.
+    bool Rebuilding() const { return FRebuilding; }
     // Empties the layers and gives the canvas a new size and one colour.
     void SetCanvas(int Width, int Height, TColor32 Background);
     // The dotted outline of every cell, covering exactly the cell.
     static void DrawCellGuides(TBitmap32& Canvas, int Cols, int Rows, int CellWidth, int CellHeight,
                                int Space, TColor Color);
-    // One picture layer per cell, in list order; Canvas is not used.
-    void PlacePictures(TBitmap32& Canvas, int Cols, int Rows, int CellWidth, int CellHeight,
-                       int Space, const std::vector<std::string>& Files);
-    // Loads one file and adds it as the top layer at TopLeft, fitted into the cell
-    // in grid mode, at its own size (transparency kept) otherwise. A file that
-    // cannot be loaded adds nothing. An error while the layer is set up frees it
-    // and passes on.
+    // One picture layer per cell of Layout, in list order, each fitted by
+    // FitType on FillColor in grid mode.
+    void PlacePictures(const TGridLayout& Layout, int FitType, TColor FillColor,
+                       const std::vector<std::string>& Files);
+    // Loads one file and adds it as the top layer at TopLeft, fitted into the
+    // cell by FitType on FillColor in grid mode, at its own size (transparency
+    // kept) otherwise. A file that cannot be loaded adds nothing. An error while
+    // the layer is set up frees it and passes on.
     void AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth, int CellHeight,
-                         int Tag, TColor FillColor);
+                         int Tag, int FitType, TColor FillColor);
     // Asks a running rebuild to stop placing pictures (the window is closing);
     // the next rebuild starts afresh.
     void RequestStop() { FStopRequested = true; }
@@ -127,10 +158,15 @@ public:
 private:
     // Steps after loading: the prepared picture becomes the top layer at TopLeft.
     void AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag);
+    void Rebuild(const TMergeLayout& Layout);
+    // Runs the changes that waited for a rebuild to end.
+    void RunPendingChanges();
 
     TBitmap32& FCanvas;
     TLayerCollection& FLayers;
     TDocumentView FNoView;
     TDocumentView* FView;
     bool FStopRequested = false;
+    bool FRebuilding = false;
+    std::vector<std::function<void()>> FPending;
 };

@@ -1,4 +1,4 @@
-#include "main/TMergeDocument.h"
+#include "document/TMergeDocument.h"
 
 #include "layout/uGridGeometry.h"
 #include "settings/uIniOption.h"
@@ -10,6 +10,9 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <functional>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -26,6 +29,9 @@ public:
     int opacity = -1;
     int busyDepth = 0;
     int busyCalls = 0;
+    int busyDeepest = 0;
+    // Runs at each step of a rebuild, as the window's events do.
+    std::function<void()> onProgress;
 
     void ShowCanvasPage() override { ++canvasPageShown; }
     void SetViewScale(float Scale) override { scales.push_back(Scale); }
@@ -38,7 +44,12 @@ public:
     }
     void SetBusy(bool Busy) override {
         busyDepth += Busy ? 1 : -1;
+        busyDeepest = std::max(busyDeepest, busyDepth);
         ++busyCalls;
+    }
+    void Progress(int, int) override {
+        if (onProgress)
+            onProgress();
     }
 };
 
@@ -49,10 +60,10 @@ protected:
     TLayerCollection layers;
     TRecordingView view;
     TMergeDocument doc{canvas, layers, &view};
-    TIniOption saved = IniOption;
+    // The layout a rebuild is handed, as the window hands over its settings.
+    TIniOption option;
 
-    void SetUp() override { IniOption = TIniOption(); }
-    void TearDown() override { IniOption = saved; }
+    void Rebuild() { doc.RebuildPicture(TMergeLayout::FromOption(option)); }
 
     // A picture file of one colour; its name says which.
     std::string Picture(int index, int w = 24, int h = 22, const char* format = "PNG") {
@@ -89,7 +100,7 @@ void ExpectLocation(const TPositionedLayer* l, float x1, float y1, float x2, flo
 TEST_F(Document, DefaultGridWithEightPictures) {
     doc.GridMode = true;
     doc.PicFileList = Pictures(8);
-    doc.RebuildPicture();
+    Rebuild();
 
     EXPECT_EQ(canvas.Width(), 486);
     EXPECT_EQ(canvas.Height(), 890);
@@ -137,7 +148,7 @@ TEST_F(Document, DefaultGridWithEightPictures) {
 TEST_F(Document, FewerAndMorePicturesThanCells) {
     doc.GridMode = true;
     doc.PicFileList = Pictures(3);
-    doc.RebuildPicture();
+    Rebuild();
     auto pics = PictureLayers();
     ASSERT_EQ(pics.size(), 3u);
     ExpectLocation(pics[2], 2, 224, 242, 444);
@@ -155,7 +166,7 @@ TEST_F(Document, FewerAndMorePicturesThanCells) {
     EXPECT_EQ(canvas.Pixel(300, 300), 0xFFFFFFFFu) << "the inside of an empty cell is bare";
 
     doc.PicFileList = Pictures(10);
-    doc.RebuildPicture();
+    Rebuild();
     pics = PictureLayers();
     ASSERT_EQ(pics.size(), 8u);
     EXPECT_EQ(pics.back()->Tag, 7);
@@ -171,7 +182,7 @@ TEST_F(Document, UnreadablePictureLeavesItsCellEmpty) {
     broken.write("not a picture");
     broken.close();
     doc.PicFileList[2] = broken.fileName().toStdString();
-    doc.RebuildPicture();
+    Rebuild();
     const auto pics = PictureLayers();
     ASSERT_EQ(pics.size(), 2u);
     EXPECT_EQ(pics[0]->Tag, 0);
@@ -180,16 +191,16 @@ TEST_F(Document, UnreadablePictureLeavesItsCellEmpty) {
 }
 
 TEST_F(Document, SpacingZeroAndOtherLayouts) {
-    IniOption.Space = 0;
-    IniOption.RowNumber = 2;
-    IniOption.ColNumber = 3;
-    IniOption.ResizeWidth = 30;
-    IniOption.ResizeHeight = 20;
-    IniOption.ResizeType = 1;
-    IniOption.FillColor = 0x0000FF; // red
+    option.Space = 0;
+    option.RowNumber = 2;
+    option.ColNumber = 3;
+    option.ResizeWidth = 30;
+    option.ResizeHeight = 20;
+    option.ResizeType = 1;
+    option.FillColor = 0x0000FF; // red
     doc.GridMode = true;
     doc.PicFileList = {Picture(1, 60, 20)}; // wider than the cell: fill above and below
-    doc.RebuildPicture();
+    Rebuild();
     EXPECT_EQ(canvas.Width(), 90);
     EXPECT_EQ(canvas.Height(), 40);
     const auto pics = PictureLayers();
@@ -200,33 +211,33 @@ TEST_F(Document, SpacingZeroAndOtherLayouts) {
 }
 
 TEST_F(Document, EmptyModeAndBackgrounds) {
-    doc.RebuildPicture();
+    Rebuild();
     EXPECT_EQ(canvas.Width(), 480);
     EXPECT_EQ(canvas.Height(), 640);
     EXPECT_EQ(layers.Count(), 0);
     EXPECT_EQ(canvas.Pixel(0, 0), 0xFFFFFFFFu);
     EXPECT_EQ(canvas.Pixel(479, 639), 0xFFFFFFFFu);
 
-    IniOption.NewBg = static_cast<TColor>(0xFF00000F);
-    doc.RebuildPicture();
+    option.NewBg = static_cast<TColor>(0xFF00000F);
+    Rebuild();
     EXPECT_EQ(canvas.Pixel(5, 5), ColorToColor32(static_cast<TColor>(0xFF00000F)));
     EXPECT_EQ(canvas.Pixel(5, 5) >> 24, 0xFFu);
 }
 
 TEST_F(Document, EmptyModeKeepsPngTransparencyAndDropsLayersOnRebuild) {
-    doc.RebuildPicture();
+    Rebuild();
     QImage img(4, 3, QImage::Format_ARGB32);
     img.fill(QColor(0, 0, 255, 64));
     const QString name = dir.filePath("alpha.png");
     ASSERT_TRUE(img.save(name, "PNG"));
-    doc.AddPictureLayer(name.toStdString(), TPoint{10, 20}, 0, 0, 999, 0);
+    doc.AddPictureLayer(name.toStdString(), TPoint{10, 20}, 0, 0, 999, 0, 0);
     auto pics = PictureLayers();
     ASSERT_EQ(pics.size(), 1u);
     ExpectLocation(pics[0], 10, 20, 14, 23);
     EXPECT_EQ(pics[0]->Bitmap().Pixel(0, 0), 0x400000FFu);
     EXPECT_EQ(pics[0]->Tag, 999);
 
-    doc.RebuildPicture();
+    Rebuild();
     EXPECT_EQ(layers.Count(), 0);
     EXPECT_EQ(doc.SelectedLayer, nullptr);
     EXPECT_EQ(doc.RubberBand, nullptr);
@@ -235,7 +246,7 @@ TEST_F(Document, EmptyModeKeepsPngTransparencyAndDropsLayersOnRebuild) {
 TEST_F(Document, SelectingTheSameLayerOrNone) {
     doc.GridMode = true;
     doc.PicFileList = Pictures(2);
-    doc.RebuildPicture();
+    Rebuild();
     const auto pics = PictureLayers();
     TRubberbandLayer* frame = doc.RubberBand;
     ASSERT_NE(frame, nullptr);
@@ -256,12 +267,125 @@ TEST_F(Document, SelectingTheSameLayerOrNone) {
     EXPECT_FALSE(view.layerControls);
 }
 
-TEST_F(Document, CanvasTooLargeFailsCleanly) {
-    IniOption.RowNumber = IniOption.ColNumber = 999;
-    IniOption.ResizeWidth = IniOption.ResizeHeight = 9999;
-    IniOption.Space = 999;
+TEST_F(Document, ChangesAskedForDuringARebuildWaitForItsEnd) {
     doc.GridMode = true;
-    EXPECT_THROW(doc.RebuildPicture(), std::exception);
+    doc.PicFileList = Pictures(3);
+    const std::string extra = Picture(7);
+    // What a timer tick or a drop does while the rebuild lets events through:
+    // a second rebuild and one more layer, asked for once.
+    int asked = 0;
+    int layersWhenAdded = -1;
+    view.onProgress = [&] {
+        if (asked++ > 0)
+            return;
+        Rebuild();
+        doc.WhenIdle([&] {
+            layersWhenAdded = int(PictureLayers().size());
+            doc.AddPictureLayer(extra, TPoint{0, 0}, 240, 220, 999, 0, 0);
+        });
+        EXPECT_TRUE(doc.Rebuilding());
+    };
+    Rebuild();
+    EXPECT_FALSE(doc.Rebuilding());
+    EXPECT_EQ(view.zoomReapplied, 2) << "the postponed rebuild ran, after the first one";
+    EXPECT_EQ(layersWhenAdded, 3) << "the layer came after the second rebuild";
+    const auto pics = PictureLayers();
+    ASSERT_EQ(pics.size(), 4u) << "no layer twice";
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(pics[i]->Tag, i);
+    EXPECT_EQ(pics[3]->Tag, 999);
+    EXPECT_EQ(view.busyDeepest, 1) << "one rebuild at a time";
+    EXPECT_EQ(view.busyDepth, 0);
+
+    // A rebuild that fails still lets the waiting changes run, once.
+    int ran = 0;
+    view.onProgress = [&] {
+        doc.WhenIdle([&] { ++ran; });
+        throw std::runtime_error("no more memory");
+    };
+    EXPECT_THROW(Rebuild(), std::runtime_error);
+    EXPECT_EQ(ran, 1);
+    EXPECT_FALSE(doc.Rebuilding());
+    EXPECT_EQ(view.busyDepth, 0);
+    view.onProgress = nullptr;
+    doc.WhenIdle([&] { ++ran; });
+    EXPECT_EQ(ran, 2) << "nothing waits outside a rebuild";
+}
+
+TEST_F(Document, GuidesAreDrawnOnlyWhereCellsMeetTheCanvas) {
+    // Every cell drawn one by one, as the reference.
+    const auto drawAll = [](TBitmap32& c, int cols, int rows, int w, int h, int space) {
+        TCanvas& pen = c.Canvas();
+        pen.Pen.Style = psDot;
+        pen.Pen.Width = 1;
+        pen.Pen.Color = TMergeDocument::kGuideColor;
+        pen.Brush.Style = bsClear;
+        for (int r = 0; r < rows; ++r)
+            for (int col = 0; col < cols; ++col) {
+                const TGridPoint p = CellOrigin(TGridLayout::Of(rows, cols, w, h, space), r, col);
+                pen.Rectangle(p.X, p.Y, p.X + w, p.Y + h);
+            }
+    };
+    const struct {
+        int Cols, Rows, W, H, Space;
+    } cases[] = {
+        {3, 2, 30, 20, 2}, {40, 40, 7, 5, 1},   {5, 5, 30, 20, -2}, // more cells than fit
+        {4, 4, 30, 20, -30}, {4, 4, 30, 20, -45}, {6, 6, 9, 9, -4},  // gaps of edited files
+        {3, 3, 2, 0, 0},   {2, 2, 200, 200, 5},                     // flat cells; one bigger than the canvas
+    };
+    for (const auto& c : cases) {
+        TBitmap32 expected, actual;
+        for (TBitmap32* b : {&expected, &actual}) {
+            b->SetSize(100, 70);
+            b->Clear(0xFFFFFFFFu);
+        }
+        drawAll(expected, c.Cols, c.Rows, c.W, c.H, c.Space);
+        TMergeDocument::DrawCellGuides(actual, c.Cols, c.Rows, c.W, c.H, c.Space,
+                                       TMergeDocument::kGuideColor);
+        for (int y = 0; y < 70; ++y)
+            for (int x = 0; x < 100; ++x)
+                ASSERT_EQ(actual.Pixel(x, y), expected.Pixel(x, y))
+                    << x << "," << y << " in " << c.Cols << "x" << c.Rows << " of " << c.W << "x"
+                    << c.H << " gap " << c.Space;
+    }
+
+    // Two thousand million rows and columns: drawing costs only the cells
+    // that meet the canvas, and no origin overflows.
+    TBitmap32 small;
+    small.SetSize(50, 40);
+    small.Clear(0xFFFFFFFFu);
+    TMergeDocument::DrawCellGuides(small, 2000000000, 2000000000, 30, 0, 0, 0x000000);
+    TMergeDocument::DrawCellGuides(small, 2000000000, 2000000000, 30, 20, 2, 0x000000);
+    EXPECT_EQ(small.Pixel(2, 2), 0xFF000000u);
+    TBitmap32 none;
+    TMergeDocument::DrawCellGuides(none, 2000000000, 2000000000, 2147483647, 2147483647,
+                                   2147483647, 0x000000);
+    EXPECT_TRUE(none.IsEmpty());
+}
+
+TEST_F(Document, HugeCountsOnAnEmptyCanvasEndAtOnce) {
+    // A cell height and gap of 0 leave the canvas without rows; the rebuild
+    // ends without walking the cells.
+    option.RowNumber = option.ColNumber = 2000000000;
+    option.ResizeWidth = 30;
+    option.ResizeHeight = 0;
+    option.Space = 0;
+    doc.GridMode = true;
+    doc.PicFileList = Pictures(2);
+    try {
+        Rebuild();
+    } catch (const std::exception&) {
+        // A canvas too large to hold is a fine answer too; a hang is not.
+    }
+    EXPECT_EQ(view.busyDepth, 0);
+}
+
+TEST_F(Document, CanvasTooLargeFailsCleanly) {
+    option.RowNumber = option.ColNumber = 999;
+    option.ResizeWidth = option.ResizeHeight = 9999;
+    option.Space = 999;
+    doc.GridMode = true;
+    EXPECT_THROW(Rebuild(), std::exception);
     EXPECT_TRUE(canvas.IsEmpty());
     EXPECT_EQ(view.busyDepth, 0) << "the wait cursor never outlives the rebuild";
 }
@@ -275,9 +399,9 @@ TEST(DocumentText, DimensionStatus) {
 namespace {
 
 TEST_F(Document, ParallelAndSequentialRebuildsGiveTheSameLayers) {
-    IniOption.ResizeType = 1;
-    IniOption.RowNumber = 3;
-    IniOption.ColNumber = 4;
+    option.ResizeType = 1;
+    option.RowNumber = 3;
+    option.ColNumber = 4;
     doc.GridMode = true;
     for (int i = 0; i < 12; ++i)
         doc.PicFileList.push_back(i == 6 ? "missing.png" : Picture(i, 30 + 11 * i, 80 - 5 * i));
@@ -290,15 +414,16 @@ TEST_F(Document, ParallelAndSequentialRebuildsGiveTheSameLayers) {
         return out;
     };
     // One picture after the other, on this thread, as a drop adds them.
-    doc.RebuildPicture();
+    Rebuild();
     doc.SetCanvas(canvas.Width(), canvas.Height(), 0xFFFFFFFFu);
     for (int i = 0; i < 12; ++i) {
-        const TGridPoint p = CellOrigin(TGridLayout::FromOption(IniOption), i / 4, i % 4);
-        doc.AddPictureLayer(doc.PicFileList[i], TPoint{p.X, p.Y}, 240, 220, i, IniOption.FillColor);
+        const TGridPoint p = CellOrigin(TGridLayout::FromOption(option), i / 4, i % 4);
+        doc.AddPictureLayer(doc.PicFileList[i], TPoint{p.X, p.Y}, 240, 220, i, option.ResizeType,
+                            option.FillColor);
     }
     const auto sequential = snapshot();
     doc.LoadThreads = 3;
-    doc.RebuildPicture();
+    Rebuild();
     const auto parallel = snapshot();
     ASSERT_EQ(sequential.size(), 11u);
     EXPECT_EQ(parallel, sequential);

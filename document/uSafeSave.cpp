@@ -1,4 +1,4 @@
-#include "main/uSafeSave.h"
+#include "document/uSafeSave.h"
 
 #include <QDir>
 #include <QSaveFile>
