@@ -192,6 +192,8 @@ void TfrmMain::LoadSettings() {
         IniOption = TIniOption();
         IniOption.ScrIniPath = DefaultPictureFolder();
         FStartErrors << QString::fromUtf8(e.what());
+        // The defaults of this run are not written over the user's file.
+        FSettingsUnreadable = true;
     }
     CorrectOutputOptions(IniOption);
 }
@@ -298,7 +300,7 @@ void TfrmMain::closeEvent(QCloseEvent* Event) {
 }
 
 void TfrmMain::StoreSettings() {
-    if (FStored)
+    if (FStored || FSettingsUnreadable)
         return;
     FStored = true;
     try {

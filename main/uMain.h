@@ -138,6 +138,8 @@ private:
     QStringList FStartErrors;
     bool FShown = false;
     bool FStored = false;
+    // Setup.ini could not be read at start: it is left as it is at exit.
+    bool FSettingsUnreadable = false;
     bool FPlacing = false;
     // Shown before the window manager added the frame.
     bool FFramePending = false;

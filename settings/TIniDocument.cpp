@@ -155,6 +155,9 @@ bool TIniDocument::LoadFromFile(const std::string& fileName) {
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("Cannot open file \"" + fileName + "\". " +
                                  file.errorString().toStdString());
+    if (file.size() > kMaxIniFileBytes)
+        throw std::runtime_error("Cannot read file \"" + fileName +
+                                 "\". It is too large to be a settings file.");
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw std::runtime_error("Cannot read file \"" + fileName + "\". " +

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+// Larger files are refused as settings files: no one writes this much by hand,
+// and reading it whole would only cost memory.
+constexpr long long kMaxIniFileBytes = 4LL << 20;
+
 class TIniDocument {
 public:
     // Replaces the document with the parsed text. Comment lines (";"), empty

@@ -3,6 +3,8 @@
 #include "engine/TImgView32.h"
 #include "main/TLeftPanel.h"
 #include "main/uActions.h"
+#include "settings/TIniDocument.h"
+#include "tests/document/TestFiles.h"
 #include "tests/main/MainWindowFixture.h"
 
 #include <QAction>
@@ -106,6 +108,20 @@ TEST_F(StartUp, ASettingsFileThatCannotBeReadIsReportedAndTheWindowStillShows) {
     EXPECT_EQ(IniOption.WinWidth, 750);
     EXPECT_TRUE(win->Action(QStringLiteral("ActFileNew"))->isEnabled());
     EXPECT_FALSE(win->Action(QStringLiteral("ActSave"))->isEnabled());
+}
+
+TEST_F(StartUp, ASettingsFileThatCannotBeReadIsNotOverwrittenAtExit) {
+    // Too large to be a settings file, yet the user's: it is left alone.
+    QByteArray huge = "[Setup]\r\nWinWidth=640\r\n";
+    huge.append(QByteArray(int(kMaxIniFileBytes), ';'));
+    WriteFile(SetupIni(), huge);
+    TMessageBoxAnswerer box(QMessageBox::Ok);
+    auto win = Start();
+    ASSERT_TRUE(WaitFor([&] { return box.Seen; }));
+    EXPECT_TRUE(box.Text.contains(QStringLiteral("too large"))) << box.Text.toStdString();
+    win->close();
+    win.reset();
+    EXPECT_EQ(ReadAll(SetupIni()), huge) << "the defaults of the run were not written over it";
 }
 
 TEST_F(StartUp, WelcomePictureFromTheDesktopFolder) {
@@ -230,6 +246,34 @@ TEST_F(WindowDocument, RebuildComesBackAtTheChosenZoom) {
     win->LeftPanel->ScaleCombo->setEditText(QStringLiteral("abc"));
     win->RebuildPicture();
     EXPECT_FLOAT_EQ(win->ImgView->Scale(), 1.0f);
+}
+
+TEST_F(WindowDocument, ATimerThatFiresDuringARebuildWaitsForItsEnd) {
+    auto win = Start();
+    TMergeDocument& doc = win->Document();
+    doc.GridMode = true;
+    doc.PicFileList = Pictures(6);
+    const std::vector<std::string> shorter = Pictures(2);
+    // A timer whose tick changes the list and rebuilds, as the picture list's
+    // reload timer does; it fires while the first rebuild shows its progress.
+    QTimer timer;
+    int ticks = 0;
+    int layersAtTick = -1;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        timer.stop();
+        ++ticks;
+        layersAtTick = win->ImgView->Layers().Count();
+        doc.PicFileList = shorter;
+        win->RebuildPicture();
+    });
+    timer.start(0);
+    win->RebuildPicture();
+    EXPECT_EQ(ticks, 1);
+    EXPECT_LT(layersAtTick, 6) << "the tick came during the rebuild";
+    // The tick's rebuild ran once the first had ended: two pictures and the frame.
+    EXPECT_EQ(win->ImgView->Layers().Count(), 3);
+    EXPECT_FALSE(doc.Rebuilding());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(WindowDocument, TheRenderedPictureIgnoresZoomScrollAndFrame) {
