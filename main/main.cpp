@@ -1,4 +1,5 @@
 #include "main/uMain.h"
+#include "main/uProgramArguments.h"
 #include "main/uTerminationSignals.h"
 #include "pictures/uPicLib.h"
 
@@ -6,6 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -50,6 +53,13 @@ int main(int argc, char* argv[]) {
     // that the picture readers free are reused by every thread.
     mallopt(M_ARENA_MAX, 1);
 #endif
+    // --help and --version are answered without a window, display or not.
+    const TProgramAnswer answer =
+        AnswerProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (answer.Exit) {
+        std::fputs(answer.Text.c_str(), stdout);
+        return 0;
+    }
     if (!HasDisplay()) {
         std::fputs(kNoDisplay, stderr);
         return 1;

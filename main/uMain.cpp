@@ -4,6 +4,7 @@
 #include "main/TLeftPanel.h"
 #include "main/uActions.h"
 #include "main/uErrorMessage.h"
+#include "main/uProgramArguments.h"
 #include "main/uSaveCommand.h"
 #include "main/uSaveDialog.h"
 #include "main/uWelcomePicture.h"
@@ -36,8 +37,6 @@
 
 namespace {
 
-const char* const kTitle = "Tessellon";
-const char* const kVersion = "2.8.1";
 // The client area the window is laid out for; kept when the window starts
 // minimized or maximized.
 constexpr int kDesignedWidth = 809;
@@ -65,9 +64,9 @@ std::string TfrmMain::DefaultAppFolder() {
 TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFolder, QWidget* Parent)
     : QMainWindow(Parent), FSettingsFolder(SettingsFolder), FAppFolder(AppFolder) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QString::fromLatin1(kTitle) + QStringLiteral(" V") +
-                   QString::fromLatin1(kVersion));
-    QApplication::setApplicationName(QString::fromLatin1(kTitle));
+    setWindowTitle(QString::fromLatin1(kProgramTitle) + QStringLiteral(" V") +
+                   QString::fromLatin1(kProgramVersion));
+    QApplication::setApplicationName(QString::fromLatin1(kProgramTitle));
     // Tahoma at 8 points, or the nearest sans-serif face where it is missing.
     QFont font;
     font.setFamilies(
