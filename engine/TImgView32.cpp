@@ -1,5 +1,7 @@
 #include "engine/TImgView32.h"
 
+#include "engine/uEventErrors.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -103,31 +105,37 @@ void TCustomPaintBox32::UpdateBuffer() {
     FBufferValid = true;
 }
 
+// Every event handler of the controls runs its body through GuardEvent: nothing
+// a handler throws reaches Qt's event loop.
 void TCustomPaintBox32::paintEvent(QPaintEvent* event) {
-    UpdateBuffer();
-    TLockGuard lock(FBuffer);
-    TRect vp;
-    IntersectRect(vp, ViewportRect(), FBuffer.BoundsRect());
-    if (vp.IsEmpty())
-        return;
-    // The screen shows colours only: make the shown part opaque so the window
-    // system does not read the blended alpha.
-    for (int y = vp.Top; y < vp.Bottom; ++y) {
-        TColor32* row = FBuffer.ScanLine(y);
-        for (int x = vp.Left; x < vp.Right; ++x)
-            row[x] |= 0xFF000000u;
-    }
-    const QImage image(reinterpret_cast<const uchar*>(FBuffer.Bits()), FBuffer.Width(),
-                       FBuffer.Height(), FBuffer.Width() * 4, QImage::Format_RGB32);
-    QPainter painter(this);
-    const QRect area = event->rect().intersected(QRect(vp.Left, vp.Top, vp.Width(), vp.Height()));
-    painter.drawImage(area.topLeft(), image, area);
+    GuardEvent(this, [&] {
+        UpdateBuffer();
+        TLockGuard lock(FBuffer);
+        TRect vp;
+        IntersectRect(vp, ViewportRect(), FBuffer.BoundsRect());
+        if (vp.IsEmpty())
+            return;
+        // The screen shows colours only: make the shown part opaque so the window
+        // system does not read the blended alpha.
+        for (int y = vp.Top; y < vp.Bottom; ++y) {
+            TColor32* row = FBuffer.ScanLine(y);
+            for (int x = vp.Left; x < vp.Right; ++x)
+                row[x] |= 0xFF000000u;
+        }
+        const QImage image(reinterpret_cast<const uchar*>(FBuffer.Bits()), FBuffer.Width(),
+                           FBuffer.Height(), FBuffer.Width() * 4, QImage::Format_RGB32);
+        QPainter painter(this);
+        const QRect area = event->rect().intersected(QRect(vp.Left, vp.Top, vp.Width(), vp.Height()));
+        painter.drawImage(area.topLeft(), image, area);
+    });
 }
 
 void TCustomPaintBox32::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    ResizeBuffer();
-    Invalidate();
+    GuardEvent(this, [&] {
+        QWidget::resizeEvent(event);
+        ResizeBuffer();
+        Invalidate();
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -224,8 +232,10 @@ void TCustomImage32::DoViewResized() {
 }
 
 void TCustomImage32::resizeEvent(QResizeEvent* event) {
-    DoViewResized();
-    TCustomPaintBox32::resizeEvent(event);
+    GuardEvent(this, [&] {
+        DoViewResized();
+        TCustomPaintBox32::resizeEvent(event);
+    });
 }
 
 void TCustomImage32::BeginUpdate() {
@@ -316,89 +326,103 @@ bool TCustomImage32::HandleOwnMouseMove(QMouseEvent*) {
 }
 
 void TCustomImage32::mousePressEvent(QMouseEvent* event) {
-    TMouseButton button;
-    if (!ButtonOf(event->button(), button)) {
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    if (HandleOwnMouseDown(event))
-        return;
-    const QPoint p = PointOf(event);
-    const TShiftState shift = ShiftOf(event->modifiers(), event->buttons());
-    // The press captures the mouse for the control until the last release
-    // (the window system's implicit grab).
-    TCustomLayer* layer =
-        FLayers->MouseEvents() ? FLayers->MouseDown(button, shift, p.x(), p.y()) : nullptr;
-    if (OnMouseDown)
-        OnMouseDown(this, button, shift, p.x(), p.y(), layer);
-    event->accept();
+    GuardEvent(this, [&] {
+        TMouseButton button;
+        if (!ButtonOf(event->button(), button)) {
+            QWidget::mousePressEvent(event);
+            return;
+        }
+        if (HandleOwnMouseDown(event))
+            return;
+        const QPoint p = PointOf(event);
+        const TShiftState shift = ShiftOf(event->modifiers(), event->buttons());
+        // The press captures the mouse for the control until the last release
+        // (the window system's implicit grab).
+        TCustomLayer* layer =
+            FLayers->MouseEvents() ? FLayers->MouseDown(button, shift, p.x(), p.y()) : nullptr;
+        if (OnMouseDown)
+            OnMouseDown(this, button, shift, p.x(), p.y(), layer);
+        event->accept();
+    });
 }
 
 void TCustomImage32::mouseMoveEvent(QMouseEvent* event) {
-    if (!FLayers->CapturingLayer() && HandleOwnMouseMove(event))
-        return;
-    const QPoint p = PointOf(event);
-    const TShiftState shift = ShiftOf(event->modifiers(), event->buttons());
-    TCustomLayer* layer =
-        FLayers->MouseEvents() ? FLayers->MouseMove(shift, p.x(), p.y()) : nullptr;
-    if (!FLayers->MouseEvents())
-        ShowOwnCursor();
-    if (OnMouseMove)
-        OnMouseMove(this, shift, p.x(), p.y(), layer);
-    event->accept();
+    GuardEvent(this, [&] {
+        if (!FLayers->CapturingLayer() && HandleOwnMouseMove(event))
+            return;
+        const QPoint p = PointOf(event);
+        const TShiftState shift = ShiftOf(event->modifiers(), event->buttons());
+        TCustomLayer* layer =
+            FLayers->MouseEvents() ? FLayers->MouseMove(shift, p.x(), p.y()) : nullptr;
+        if (!FLayers->MouseEvents())
+            ShowOwnCursor();
+        if (OnMouseMove)
+            OnMouseMove(this, shift, p.x(), p.y(), layer);
+        event->accept();
+    });
 }
 
 void TCustomImage32::mouseReleaseEvent(QMouseEvent* event) {
-    TMouseButton button;
-    if (!ButtonOf(event->button(), button)) {
-        QWidget::mouseReleaseEvent(event);
-        return;
-    }
-    const QPoint p = PointOf(event);
-    const TShiftState shift = ShiftOf(event->modifiers(), event->buttons());
-    TCustomLayer* layer =
-        FLayers->MouseEvents() ? FLayers->MouseUp(button, shift, p.x(), p.y()) : nullptr;
-    if (OnMouseUp)
-        OnMouseUp(this, button, shift, p.x(), p.y(), layer);
-    event->accept();
+    GuardEvent(this, [&] {
+        TMouseButton button;
+        if (!ButtonOf(event->button(), button)) {
+            QWidget::mouseReleaseEvent(event);
+            return;
+        }
+        const QPoint p = PointOf(event);
+        const TShiftState shift = ShiftOf(event->modifiers(), event->buttons());
+        TCustomLayer* layer =
+            FLayers->MouseEvents() ? FLayers->MouseUp(button, shift, p.x(), p.y()) : nullptr;
+        if (OnMouseUp)
+            OnMouseUp(this, button, shift, p.x(), p.y(), layer);
+        event->accept();
+    });
 }
 
 void TCustomImage32::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
-    const TShiftState shift = ShiftOf(event->modifiers(), event->buttons());
-    const QPoint pos = event->position().toPoint();
-    bool handled = false;
-    if (delta > 0 && OnMouseWheelUp)
-        OnMouseWheelUp(this, shift, pos, handled);
-    else if (delta < 0 && OnMouseWheelDown)
-        OnMouseWheelDown(this, shift, pos, handled);
-    event->accept();
+    GuardEvent(this, [&] {
+        const int delta = event->angleDelta().y();
+        const TShiftState shift = ShiftOf(event->modifiers(), event->buttons());
+        const QPoint pos = event->position().toPoint();
+        bool handled = false;
+        if (delta > 0 && OnMouseWheelUp)
+            OnMouseWheelUp(this, shift, pos, handled);
+        else if (delta < 0 && OnMouseWheelDown)
+            OnMouseWheelDown(this, shift, pos, handled);
+        event->accept();
+    });
 }
 
 void TCustomImage32::keyPressEvent(QKeyEvent* event) {
-    if (!OnKeyDown) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    int key = event->key();
-    OnKeyDown(this, key, ShiftOf(event->modifiers(), Qt::NoButton));
-    event->accept();
+    GuardEvent(this, [&] {
+        if (!OnKeyDown) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        int key = event->key();
+        OnKeyDown(this, key, ShiftOf(event->modifiers(), Qt::NoButton));
+        event->accept();
+    });
 }
 
 void TCustomImage32::keyReleaseEvent(QKeyEvent* event) {
-    if (event->isAutoRepeat() || !OnKeyUp) {
-        event->ignore();
-        return;
-    }
-    int key = event->key();
-    OnKeyUp(this, key, ShiftOf(event->modifiers(), Qt::NoButton));
-    event->accept();
+    GuardEvent(this, [&] {
+        if (event->isAutoRepeat() || !OnKeyUp) {
+            event->ignore();
+            return;
+        }
+        int key = event->key();
+        OnKeyUp(this, key, ShiftOf(event->modifiers(), Qt::NoButton));
+        event->accept();
+    });
 }
 
 void TCustomImage32::leaveEvent(QEvent* event) {
-    if (!FLayers->CapturingLayer())
-        setCursor(Qt::ArrowCursor);
-    QWidget::leaveEvent(event);
+    GuardEvent(this, [&] {
+        if (!FLayers->CapturingLayer())
+            setCursor(Qt::ArrowCursor);
+        QWidget::leaveEvent(event);
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -411,8 +435,9 @@ TCustomImgView32::TCustomImgView32(QWidget* parent) : TCustomImage32(parent) {
         bar->setSingleStep(FScrollBars.Increment);
         bar->setFocusPolicy(Qt::NoFocus);
         bar->setCursor(Qt::ArrowCursor);
-        connect(bar, &QScrollBar::valueChanged, this,
-                [this, bar](int) { BarMoved(bar == FHorzBar); });
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar](int) {
+            GuardEvent(this, [&] { BarMoved(bar == FHorzBar); });
+        });
     }
     FGeometry.SetScaleMode(smScale);
     FGeometry.SetBitmapAlign(baCustom);
@@ -586,21 +611,23 @@ bool TCustomImgView32::HandleOwnMouseMove(QMouseEvent* event) {
 }
 
 void TCustomImgView32::paintEvent(QPaintEvent* event) {
-    TCustomImage32::paintEvent(event);
-    if (!FBarsShown)
-        return;
-    const TRect g = SizeGripRect();
-    if (g.IsEmpty())
-        return;
-    QPainter painter(this);
-    const QRect r(g.Left, g.Top, g.Width(), g.Height());
-    const TColor32 face = ColorToColor32(clBtnFace);
-    painter.fillRect(r, QColor::fromRgb(face));
-    if (SizeGripShown()) {
-        QStyleOptionSizeGrip option;
-        option.initFrom(this);
-        option.rect = r;
-        option.corner = Qt::BottomRightCorner;
-        style()->drawControl(QStyle::CE_SizeGrip, &option, &painter, this);
-    }
+    GuardEvent(this, [&] {
+        TCustomImage32::paintEvent(event);
+        if (!FBarsShown)
+            return;
+        const TRect g = SizeGripRect();
+        if (g.IsEmpty())
+            return;
+        QPainter painter(this);
+        const QRect r(g.Left, g.Top, g.Width(), g.Height());
+        const TColor32 face = ColorToColor32(clBtnFace);
+        painter.fillRect(r, QColor::fromRgb(face));
+        if (SizeGripShown()) {
+            QStyleOptionSizeGrip option;
+            option.initFrom(this);
+            option.rect = r;
+            option.corner = Qt::BottomRightCorner;
+            style()->drawControl(QStyle::CE_SizeGrip, &option, &painter, this);
+        }
+    });
 }

@@ -2,6 +2,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+#include <set>
 
 #include <exception>
 
@@ -17,4 +22,16 @@ void RunCommand(QWidget* Owner, const std::function<void()>& Command) {
     } catch (...) {
         ShowErrorMessage(Owner, QStringLiteral("An unknown error occurred."));
     }
+}
+
+TEventErrorReporter ErrorBoxReporter(QWidget* Owner) {
+    auto shown = std::make_shared<std::set<std::string>>();
+    return [owner = QPointer<QWidget>(Owner), shown](QWidget*, const std::string& Message) {
+        if (!owner || !shown->insert(Message).second)
+            return;
+        QTimer::singleShot(0, owner, [owner, shown, Message] {
+            ShowErrorMessage(owner, QString::fromUtf8(Message.c_str()));
+            shown->erase(Message);
+        });
+    };
 }

@@ -75,6 +75,7 @@ TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFold
     setFont(font);
 
     CreateControls();
+    FPreviousErrorReporter = SetEventErrorReporter(ErrorBoxReporter(this));
     FDocument = std::make_unique<TMergeDocument>(ImgView->Bitmap(), ImgView->Layers(), this);
     FDocument->Saved = true;
 
@@ -90,6 +91,7 @@ TfrmMain::~TfrmMain() {
     FDocument->RubberBand = nullptr;
     FDocument.reset();
     SetBusy(false);
+    SetEventErrorReporter(std::move(FPreviousErrorReporter));
 }
 
 void TfrmMain::CreateControls() {

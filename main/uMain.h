@@ -4,6 +4,7 @@
 
 #include "document/TLogFile.h"
 #include "document/TMergeDocument.h"
+#include "engine/uEventErrors.h"
 #include "main/uLogWindow.h"
 
 #include <QElapsedTimer>
@@ -128,6 +129,8 @@ private:
     // Errors met while starting, shown once the window is on the screen.
     void ReportStartErrors();
 
+    // The reporter of the controls' event errors before this window's.
+    TEventErrorReporter FPreviousErrorReporter;
     std::string FSettingsFolder;
     std::string FAppFolder;
     std::unique_ptr<TMergeDocument> FDocument;

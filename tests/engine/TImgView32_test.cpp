@@ -1,6 +1,7 @@
 #include "engine/TImgView32.h"
 
 #include "engine/TRubberbandLayer.h"
+#include "engine/uEventErrors.h"
 #include "tests/engine/GuiApplication.h"
 
 #include <QKeyEvent>
@@ -11,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -490,6 +493,53 @@ TEST_F(ImageView, SizeGripCorner) {
     EXPECT_EQ(downs, 0);
     view->SetSizeGrip(sgNone);
     EXPECT_FALSE(view->SizeGripShown());
+}
+
+} // namespace
+
+namespace {
+
+// Collects what the controls report instead of letting it reach the event loop.
+class EventErrors : public ImageView {
+protected:
+    std::vector<std::string> reported;
+    TEventErrorReporter previous;
+    void SetUp() override {
+        ImageView::SetUp();
+        previous = SetEventErrorReporter(
+            [this](QWidget*, const std::string& message) { reported.push_back(message); });
+    }
+    void TearDown() override { SetEventErrorReporter(previous); }
+};
+
+TEST_F(EventErrors, HandlersThatThrowAreReportedNotPassedToTheEventLoop) {
+    auto view = MakeView(200, 150);
+    view->Bitmap().SetSize(100, 80);
+    const auto fail = [](const char* what) { throw std::runtime_error(what); };
+    view->OnMouseDown = [&](TCustomImage32*, TMouseButton, TShiftState, int, int, TCustomLayer*) {
+        fail("down");
+    };
+    view->OnMouseUp = [&](TCustomImage32*, TMouseButton, TShiftState, int, int, TCustomLayer*) {
+        throw 42;
+    };
+    view->OnMouseWheelUp = [&](TCustomImage32*, TShiftState, QPoint, bool&) { fail("wheel"); };
+    view->OnKeyUp = [&](TCustomImage32*, int&, TShiftState) { fail("key"); };
+    auto* layer = new TPositionedLayer(&view->Layers());
+    layer->SetLocation(TRectF{0, 0, 10, 10});
+    layer->OnPaint = [&](TCustomLayer*, TBitmap32&) { fail("paint"); };
+
+    Press(view.get(), 50, 50);
+    Release(view.get(), 50, 50);
+    QWheelEvent wheel(QPointF(50, 50), view->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view.get(), &wheel);
+    QTest::keyRelease(view.get(), Qt::Key_Delete);
+    view->Invalidate();
+    view->grab();
+
+    const std::vector<std::string> expected = {"down", "An unknown error occurred.", "wheel", "key",
+                                               "paint"};
+    EXPECT_EQ(reported, expected);
 }
 
 } // namespace

@@ -16,6 +16,8 @@
 #include <QTabBar>
 #include <QToolBar>
 
+#include <stdexcept>
+
 namespace {
 
 using StartUp = MainWindowTest;
@@ -274,6 +276,28 @@ TEST_F(WindowDocument, ATimerThatFiresDuringARebuildWaitsForItsEnd) {
     EXPECT_EQ(win->ImgView->Layers().Count(), 3);
     EXPECT_FALSE(doc.Rebuilding());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(WindowDocument, AnErrorOfAViewHandlerIsShownInTheErrorBox) {
+    auto win = Start();
+    TMergeDocument& doc = win->Document();
+    doc.GridMode = true;
+    doc.PicFileList = Pictures(1);
+    win->RebuildPicture();
+    win->ImgView->OnMouseDown = [](TCustomImage32*, TMouseButton, TShiftState, int, int,
+                                   TCustomLayer*) {
+        throw std::runtime_error("the layer cannot be picked up");
+    };
+    TMessageBoxAnswerer box(QMessageBox::Ok);
+    const TRect r = win->ImgView->BitmapRect();
+    QTest::mousePress(win->ImgView, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(r.Left + 100, r.Top + 100));
+    QTest::mouseRelease(win->ImgView, Qt::LeftButton, Qt::NoModifier,
+                        QPoint(r.Left + 100, r.Top + 100));
+    ASSERT_TRUE(WaitFor([&] { return box.Seen; }));
+    EXPECT_EQ(box.Icon, QMessageBox::Critical);
+    EXPECT_EQ(box.Text, QStringLiteral("the layer cannot be picked up"));
+    EXPECT_TRUE(win->isVisible()) << "the program goes on";
 }
 
 TEST_F(WindowDocument, TheRenderedPictureIgnoresZoomScrollAndFrame) {
