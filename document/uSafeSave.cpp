@@ -14,6 +14,18 @@ namespace {
                                  .toStdString());
 }
 
+// Writes everything, going on after a short write: the write after it fails
+// with the system's reason (a full disk, a size limit), which the device keeps.
+void WriteAll(const QString& path, QIODevice& device, const char* data, qint64 size) {
+    while (size > 0) {
+        const qint64 written = device.write(data, size);
+        if (written <= 0)
+            Fail(path, device.errorString());
+        data += written;
+        size -= written;
+    }
+}
+
 } // namespace
 
 void SaveFileSafely(const QString& path, const std::function<void(QIODevice&)>& write) {
@@ -22,7 +34,9 @@ void SaveFileSafely(const QString& path, const std::function<void(QIODevice&)>& 
     QSaveFile file(path);
     // Never fall back to writing the target in place.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a write that fails (a full disk) fails at once with
+    // the system's own reason rather than later in a flush that has lost it.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         Fail(path, file.errorString());
     // Should write throw, the QSaveFile's destructor discards the temporary file.
     write(file);
@@ -34,15 +48,13 @@ void SaveFileSafely(const QString& path, const std::function<void(QIODevice&)>& 
 
 void SaveFileSafely(const QString& path, const QByteArray& data) {
     SaveFileSafely(path, [&](QIODevice& device) {
-        if (device.write(data) != data.size())
-            Fail(path, device.errorString());
+        WriteAll(path, device, data.constData(), data.size());
     });
 }
 
 void SaveFileSafely(const QString& path, const std::vector<std::uint8_t>& data) {
     SaveFileSafely(path, [&](QIODevice& device) {
-        if (device.write(reinterpret_cast<const char*>(data.data()),
-                         static_cast<qint64>(data.size())) != static_cast<qint64>(data.size()))
-            Fail(path, device.errorString());
+        WriteAll(path, device, reinterpret_cast<const char*>(data.data()),
+                 static_cast<qint64>(data.size()));
     });
 }

@@ -80,3 +80,31 @@ TEST_F(SafeSave, KeepsThePermissionsOfTheReplacedFile) {
     const auto mask = QFileDevice::Permissions::fromInt(0x7077);
     EXPECT_EQ(QFile::permissions(Target()) & mask, permissions & mask);
 }
+
+#ifdef __unix__
+#include <sys/resource.h>
+#include <csignal>
+
+// A file-size limit makes the write fail the way a full disk does, part way;
+// the message names the real reason, and the old file stays.
+TEST_F(SafeSave, AFailedWriteNamesItsReason) {
+    WriteFile(Target(), "old");
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string message;
+    try {
+        SaveFileSafely(Target(), QByteArray(100000, 'x'));
+    } catch (const std::runtime_error& e) {
+        message = e.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_NE(message.find("File too large"), std::string::npos) << message;
+    EXPECT_EQ(ReadAll(Target()), QByteArray("old"));
+    EXPECT_EQ(Entries(Dir), QStringList{QStringLiteral("picture.jpg")});
+}
+#endif
