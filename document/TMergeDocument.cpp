@@ -1,11 +1,14 @@
 #include "document/TMergeDocument.h"
 
+#include "document/TTextLayer.h"
+#include "document/uLayerGeometry.h"
 #include "layout/uGridGeometry.h"
 #include "pictures/TPicturePrefetcher.h"
 #include "pictures/uPicLib.h"
 #include "settings/uIniOption.h"
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <exception>
 
@@ -59,26 +62,30 @@ TMergeLayout TMergeLayout::FromOption(const TIniOption& Option) {
 }
 
 void TMergeDocument::RebuildPicture(const TMergeLayout& Layout) {
-    if (FRebuilding) {
+    if (FBusy) {
         // An event let through while pictures are read (a timer, a drop) asked
-        // for it: it runs once this rebuild has ended.
+        // for it: it runs once the work under way has ended.
         WhenIdle([this, Layout] { RebuildPicture(Layout); });
         return;
     }
-    FRebuilding = true;
+    RunBusy([&] { Rebuild(Layout); });
+}
+
+void TMergeDocument::RunBusy(const std::function<void()>& Work) {
+    FBusy = true;
     try {
-        Rebuild(Layout);
+        Work();
     } catch (...) {
-        FRebuilding = false;
+        FBusy = false;
         RunPendingChanges();
         throw;
     }
-    FRebuilding = false;
+    FBusy = false;
     RunPendingChanges();
 }
 
 void TMergeDocument::WhenIdle(std::function<void()> Change) {
-    if (FRebuilding)
+    if (FBusy)
         FPending.push_back(std::move(Change));
     else
         Change();
@@ -304,7 +311,7 @@ void TMergeDocument::SelectLayer(TCustomLayer* Layer) {
         RubberBand->SetFramedLayer(nullptr);
         RubberBand->SetOptions(LayerNoUpdate);
         FView->InvalidateView();
-        FView->SetLayerControls(false, 0);
+        FView->SetLayerControls(false, 0, false);
     }
     SelectedLayer = Layer;
     if (!Layer)
@@ -321,7 +328,8 @@ void TMergeDocument::SelectLayer(TCustomLayer* Layer) {
     RubberBand->SetResizable(true);
     RubberBand->OnResizing = FrameResizing;
     if (auto* bitmapLayer = dynamic_cast<TBitmapLayer*>(Layer))
-        FView->SetLayerControls(true, bitmapLayer->Bitmap().MasterAlpha());
+        FView->SetLayerControls(true, bitmapLayer->Bitmap().MasterAlpha(),
+                                bitmapLayer->Cropped());
 }
 
 void TMergeDocument::RenderMergedPicture(TBitmap32& Target) {
@@ -334,4 +342,285 @@ void TMergeDocument::RenderMergedPicture(TBitmap32& Target) {
     TransferBlock(&Target, 0, 0, Target.BoundsRect(), &FCanvas, FCanvas.BoundsRect(),
                   FCanvas.DrawMode());
     FLayers.PaintLayers(Target);
+}
+
+// ---- The picture list ----
+
+namespace {
+
+TPrefetchRequest ThumbnailRequest(const std::string& File) {
+    TPrefetchRequest request;
+    request.File = File;
+    request.Fit = true;
+    request.CellWidth = TMergeDocument::kThumbnailWidth;
+    request.CellHeight = TMergeDocument::kThumbnailHeight;
+    request.FitType = 0;
+    request.FillColor = 0xFFFFFF;
+    return request;
+}
+
+QImage ThumbnailImage(const TBitmap32& Picture) {
+    return QImage(reinterpret_cast<const uchar*>(Picture.Bits()), Picture.Width(),
+                  Picture.Height(), Picture.Width() * 4, QImage::Format_RGB32)
+        .copy();
+}
+
+bool IsPictureLayer(const TCustomLayer* Layer) {
+    return dynamic_cast<const TBitmapLayer*>(Layer) && !dynamic_cast<const TTextLayer*>(Layer);
+}
+
+} // namespace
+
+bool TMergeDocument::AddThumbnail(const std::string& File) {
+    TPreparedPicture prepared;
+    PreparePicture(ThumbnailRequest(File), prepared);
+    if (!prepared.Loaded || prepared.Error)
+        return false;
+    ImgPicList.push_back(ThumbnailImage(*prepared.Bitmap));
+    return true;
+}
+
+int TMergeDocument::AddPictures(const std::vector<std::string>& Files) {
+    int added = 0;
+    if (Files.empty())
+        return added;
+    RunBusy([&] {
+        TBusyGuard busy(*FView);
+        std::vector<TPrefetchRequest> requests;
+        requests.reserve(Files.size());
+        for (const std::string& file : Files)
+            requests.push_back(ThumbnailRequest(file));
+        TPicturePrefetcher prefetcher(std::move(requests), LoadThreads);
+        const int total = int(Files.size());
+        for (std::size_t i = 0; i < Files.size() && !FStopRequested; ++i) {
+            while (!prefetcher.WaitFor(i, std::chrono::milliseconds(40)) && !FStopRequested)
+                FView->Progress(int(i), total);
+            if (FStopRequested)
+                break;
+            TPreparedPicture prepared;
+            try {
+                prepared = prefetcher.Take(i);
+            } catch (const std::exception&) {
+                // A thumbnail that cannot be made leaves its file out, as a
+                // picture that cannot be read does.
+            }
+            if (prepared.Loaded) {
+                ImgPicList.push_back(ThumbnailImage(*prepared.Bitmap));
+                PicFileList.push_back(Files[i]);
+                ++added;
+            }
+            FView->Progress(int(i + 1), total);
+        }
+    });
+    return added;
+}
+
+bool TMergeDocument::DeleteListEntry(int Index) {
+    if (Index < 0 || std::size_t(Index) >= PicFileList.size() ||
+        std::size_t(Index) >= ImgPicList.size())
+        return false;
+    PicFileList.erase(PicFileList.begin() + Index);
+    ImgPicList.erase(ImgPicList.begin() + Index);
+    for (int i = 0; i < FLayers.Count(); ++i) {
+        TCustomLayer* layer = FLayers.Items(i);
+        if (!IsPictureLayer(layer))
+            continue;
+        if (layer->Tag == Index)
+            layer->Tag = -1;
+        else if (layer->Tag > Index)
+            --layer->Tag;
+    }
+    return true;
+}
+
+bool TMergeDocument::MoveListEntry(int Index, int Step) {
+    const int other = Index + Step;
+    const int count = int(std::min(PicFileList.size(), ImgPicList.size()));
+    if ((Step != -1 && Step != 1) || Index < 0 || Index >= count || other < 0 || other >= count)
+        return false;
+    std::swap(PicFileList[std::size_t(Index)], PicFileList[std::size_t(other)]);
+    std::swap(ImgPicList[std::size_t(Index)], ImgPicList[std::size_t(other)]);
+    for (int i = 0; i < FLayers.Count(); ++i) {
+        TCustomLayer* layer = FLayers.Items(i);
+        if (!IsPictureLayer(layer))
+            continue;
+        if (layer->Tag == Index)
+            layer->Tag = other;
+        else if (layer->Tag == other)
+            layer->Tag = Index;
+    }
+    return true;
+}
+
+void TMergeDocument::ClearPictureList() {
+    PicFileList.clear();
+    ImgPicList.clear();
+}
+
+bool TMergeDocument::ReloadTick() {
+    if (ReloadTicks > 1) {
+        ReloadTicks = 0;
+        return true;
+    }
+    ++ReloadTicks;
+    return false;
+}
+
+// ---- Layer edits ----
+
+TBitmapLayer* TMergeDocument::SelectedBitmapLayer() const {
+    return dynamic_cast<TBitmapLayer*>(SelectedLayer);
+}
+
+void TMergeDocument::PickLayer(TCustomLayer* Layer) {
+    SelectLayer(Layer);
+    // A layer raised above the frame takes the next press itself: the frame
+    // comes back on top of it.
+    if (Layer && RubberBand && RubberBand->Index() != FLayers.Count() - 1)
+        RubberBand->BringToFront();
+}
+
+void TMergeDocument::SetSelectedLocation(const TRectF& Location) {
+    if (RubberBand && RubberBand->FramedLayer() == SelectedLayer)
+        RubberBand->SetLocation(Location); // the frame passes it on to the layer
+    else if (auto* positioned = dynamic_cast<TPositionedLayer*>(SelectedLayer))
+        positioned->SetLocation(Location);
+}
+
+void TMergeDocument::MoveSelectedLayer(float Dx, float Dy) {
+    auto* layer = dynamic_cast<TPositionedLayer*>(SelectedLayer);
+    if (!layer)
+        return;
+    TRectF r = layer->Location();
+    r.Left += Dx;
+    r.Right += Dx;
+    r.Top += Dy;
+    r.Bottom += Dy;
+    SetSelectedLocation(r);
+}
+
+void TMergeDocument::SetSelectedOpacity(int Opacity) {
+    if (TBitmapLayer* layer = SelectedBitmapLayer())
+        layer->Bitmap().SetMasterAlpha(std::uint8_t(std::clamp(Opacity, 0, 255)));
+}
+
+void TMergeDocument::SetSelectedCropped(bool Cropped) {
+    if (TBitmapLayer* layer = SelectedBitmapLayer())
+        layer->SetCropped(Cropped);
+}
+
+void TMergeDocument::BringSelectedToFront() {
+    if (SelectedLayer)
+        SelectedLayer->SetIndex(FLayers.Count() - 2);
+}
+
+void TMergeDocument::SendSelectedToBack() {
+    if (SelectedLayer)
+        SelectedLayer->SetIndex(0);
+}
+
+void TMergeDocument::MoveSelectedUp() {
+    if (SelectedLayer)
+        SelectedLayer->SetIndex(SelectedLayer->Index() + 1);
+}
+
+void TMergeDocument::MoveSelectedDown() {
+    if (SelectedLayer && SelectedLayer->Index() > 0)
+        SelectedLayer->SetIndex(SelectedLayer->Index() - 1);
+}
+
+void TMergeDocument::FlipSelected(bool Horizontally) {
+    TBitmapLayer* layer = SelectedBitmapLayer();
+    if (!layer)
+        return;
+    if (Horizontally)
+        layer->Bitmap().FlipHorizontal();
+    else
+        layer->Bitmap().FlipVertical();
+}
+
+void TMergeDocument::TurnSelected(int QuarterTurns) {
+    TBitmapLayer* layer = SelectedBitmapLayer();
+    if (!layer)
+        return;
+    switch (((QuarterTurns % 4) + 4) % 4) {
+    case 1:
+        layer->Bitmap().Rotate90();
+        break;
+    case 2:
+        layer->Bitmap().Rotate180();
+        return;
+    case 3:
+        layer->Bitmap().Rotate270();
+        break;
+    default:
+        return;
+    }
+    SetSelectedLocation(QuarterTurnedLocation(layer->Location()));
+}
+
+bool TMergeDocument::DeleteSelectedLayer() {
+    TCustomLayer* layer = SelectedLayer;
+    if (!layer)
+        return false;
+    const bool listChanged = GridMode && IsPictureLayer(layer) && DeleteListEntry(layer->Tag);
+    SelectLayer(nullptr);
+    delete layer;
+    FView->InvalidateView();
+    return listChanged;
+}
+
+void TMergeDocument::FlattenPicture() {
+    SelectLayer(nullptr);
+    auto flat = std::make_unique<TBitmap32>();
+    flat->SetSize(FCanvas.Width(), FCanvas.Height());
+    flat->Clear(0);
+    if (!flat->IsEmpty() && !FView->RenderCanvas(*flat)) {
+        TransferBlock(flat.get(), 0, 0, flat->BoundsRect(), &FCanvas, FCanvas.BoundsRect(),
+                      FCanvas.DrawMode());
+        FLayers.PaintLayers(*flat);
+    }
+    RubberBand = nullptr;
+    FLayers.Clear();
+    const TDrawMode mode = FCanvas.DrawMode();
+    FCanvas.Assign(*flat);
+    FCanvas.SetDrawMode(mode);
+    FView->SetLayerControls(false, 0, false);
+    FView->InvalidateView();
+}
+
+void TMergeDocument::ToggleSelectedScaled() {
+    auto* layer = dynamic_cast<TPositionedLayer*>(SelectedLayer);
+    if (!layer)
+        return;
+    layer->SetScaled(!layer->Scaled());
+    if (RubberBand)
+        RubberBand->SetScaled(layer->Scaled());
+}
+
+void TMergeDocument::AutoFitSelected(const TMergeLayout& Layout) {
+    auto* layer = dynamic_cast<TPositionedLayer*>(SelectedLayer);
+    if (!layer)
+        return;
+    const TRectF& r = layer->Location();
+    if (GridMode) {
+        const TGridLayout& g = Layout.Grid;
+        if (CellCount(g) == 0)
+            return;
+        // The cell under the layer's centre, or the nearest cell of the grid.
+        TGridCell cell = CellAtPoint(g, int(std::floor((r.Left + r.Right) / 2)),
+                                     int(std::floor((r.Top + r.Bottom) / 2)));
+        cell.Row = std::clamp(cell.Row, 0, g.RowNumber - 1);
+        cell.Column = std::clamp(cell.Column, 0, g.ColNumber - 1);
+        const TGridPoint p = CellOrigin(g, cell.Row, cell.Column);
+        SetSelectedLocation(TRectF{float(p.X), float(p.Y), float(std::int64_t(p.X) + g.ResizeWidth),
+                                   float(std::int64_t(p.Y) + g.ResizeHeight)});
+        return;
+    }
+    const float w = RectWidth(r), h = RectHeight(r);
+    if (!(w > 0) || !(h > 0) || FCanvas.IsEmpty())
+        return;
+    const float scale = std::min(float(FCanvas.Width()) / w, float(FCanvas.Height()) / h);
+    SetSelectedLocation(RectAboutCentre(float(FCanvas.Width()) / 2, float(FCanvas.Height()) / 2,
+                                        std::floor(w * scale), std::floor(h * scale)));
 }

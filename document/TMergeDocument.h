@@ -12,6 +12,8 @@
 #include "engine/TRubberbandLayer.h"
 #include "layout/uGridGeometry.h"
 
+#include <QImage>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -33,9 +35,9 @@ public:
     virtual void SetScaleControlsEnabled(bool /*Enabled*/) {}
     // Status bar panel 0.
     virtual void ShowDimension(const std::string& /*Text*/) {}
-    // The opacity label and slider and the "Cropped" box; Opacity is the
-    // selected layer's master alpha when Enabled.
-    virtual void SetLayerControls(bool /*Enabled*/, int /*Opacity*/) {}
+    // The opacity label and slider and the "Cropped" box; Opacity and Cropped
+    // are the selected layer's when Enabled. Showing them runs no handler.
+    virtual void SetLayerControls(bool /*Enabled*/, int /*Opacity*/, bool /*Cropped*/) {}
     // The wait cursor during long work.
     virtual void SetBusy(bool /*Busy*/) {}
     // Repaints the canvas.
@@ -85,6 +87,12 @@ public:
 
     // Full paths of the source pictures, in cell order.
     std::vector<std::string> PicFileList;
+    // Their thumbnails, one of kThumbnailWidth x kThumbnailHeight per entry
+    // of PicFileList, in the same order. The list operations below change
+    // both together, or neither.
+    std::vector<QImage> ImgPicList;
+    static constexpr int kThumbnailWidth = 70;
+    static constexpr int kThumbnailHeight = 50;
     // True for a grid, false for an empty picture.
     bool GridMode = false;
     // Work pictures on the way into a layer, and the explorer's drag picture.
@@ -113,12 +121,13 @@ public:
     // rebuild runs (from an event the rebuild lets through), it waits and runs
     // once that rebuild has ended.
     void RebuildPicture(const TMergeLayout& Layout);
-    // Runs Change now, or, while a rebuild runs, once it has ended: a change of
-    // the layers or the list never lands in the middle of a rebuild. Changes
-    // that wait run in the order they were asked for.
+    // Runs Change now, or, while a rebuild or another long operation runs
+    // (they let events through), once it has ended: a change of the layers or
+    // the list never lands in the middle of one. Changes that wait run in the
+    // order they were asked for.
     void WhenIdle(std::function<void()> Change);
-    // True while a rebuild places its pictures.
-    bool Rebuilding() const { return FRebuilding; }
+    // True while a rebuild places its pictures or thumbnails are being made.
+    bool Busy() const { return FBusy; }
     // Empties the layers and gives the canvas a new size and one colour.
     void SetCanvas(int Width, int Height, TColor32 Background);
     // The dotted outline of every cell, covering exactly the cell.
@@ -145,6 +154,65 @@ public:
 
     // Frames Layer with the selection frame, or hides the frame for none.
     void SelectLayer(TCustomLayer* Layer);
+
+    // ---- The picture list ----
+
+    // Makes the thumbnail of File (stretched to 70 x 50, opaque) and appends
+    // it to ImgPicList; false, with nothing appended, when the picture cannot
+    // be read. PicFileList is the caller's.
+    bool AddThumbnail(const std::string& File);
+    // Appends every file whose thumbnail can be made to both lists, in the
+    // given order; the thumbnails are made on the reading threads, with
+    // progress. Returns how many were appended.
+    int AddPictures(const std::vector<std::string>& Files);
+    // Removes entry Index from both lists. Picture layers keep tags equal to
+    // their picture's index in the list: the layer of the removed entry gets
+    // -1, those above it one less. False, changing nothing, for an index
+    // outside either list.
+    bool DeleteListEntry(int Index);
+    // Moves entry Index one place up (Step -1) or down (Step 1) in both lists;
+    // the tags of the two pictures' layers follow. False when either place is
+    // outside the lists.
+    bool MoveListEntry(int Index, int Step);
+    // Empties both lists.
+    void ClearPictureList();
+    // Counts a tick of the picture list's reload timer: true when the rebuild
+    // is due (the third tick after the last change), the count then starting
+    // again from 0.
+    bool ReloadTick();
+
+    // ---- Layer edits; each does nothing without a selected layer ----
+
+    // Selects a layer that took a press, and keeps the frame on top of it.
+    void PickLayer(TCustomLayer* Layer);
+    // Moves the selected layer and its frame together by (Dx, Dy).
+    void MoveSelectedLayer(float Dx, float Dy);
+    // The selected bitmap layer's master alpha and cropping.
+    void SetSelectedOpacity(int Opacity);
+    void SetSelectedCropped(bool Cropped);
+    // Restacking: to the top of the pictures and texts (just under the
+    // frame), to the bottom, one step up or down.
+    void BringSelectedToFront();
+    void SendSelectedToBack();
+    void MoveSelectedUp();
+    void MoveSelectedDown();
+    // Mirrors the selected bitmap layer's picture.
+    void FlipSelected(bool Horizontally);
+    // Turns the selected bitmap layer's picture by QuarterTurns x 90 degrees
+    // clockwise (1, 2 or 3); a quarter turn turns its location about its centre.
+    void TurnSelected(int QuarterTurns);
+    // Deletes the selected layer and, in grid mode, its picture's list entry
+    // (text layers have none). True when the list changed.
+    bool DeleteSelectedLayer();
+    // Paints every layer into the canvas and removes them; the lists stay.
+    void FlattenPicture();
+    // Switches the selected layer between canvas and screen coordinates.
+    void ToggleSelectedScaled();
+    // Fits the selected layer into the grid cell under its centre (in grid
+    // mode), or into the canvas keeping its aspect ratio (on an empty canvas).
+    void AutoFitSelected(const TMergeLayout& Layout);
+    // The selected layer as a bitmap layer, or null.
+    TBitmapLayer* SelectedBitmapLayer() const;
     // The picture as it is saved: the selection is dropped (and stays dropped),
     // then the canvas and every visible layer are painted at scale 1 into
     // Target, which takes the canvas's size. Layers are cut at the canvas edges.
@@ -159,6 +227,11 @@ private:
     // Steps after loading: the prepared picture becomes the top layer at TopLeft.
     void AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag);
     void Rebuild(const TMergeLayout& Layout);
+    // Runs Work as one long operation: changes asked for meanwhile wait for
+    // its end (also when it fails), and none starts inside another.
+    void RunBusy(const std::function<void()>& Work);
+    // Sets a positioned layer's location through the frame when it is framed.
+    void SetSelectedLocation(const TRectF& Location);
     // Runs the changes that waited for a rebuild to end.
     void RunPendingChanges();
 
@@ -167,6 +240,6 @@ private:
     TDocumentView FNoView;
     TDocumentView* FView;
     bool FStopRequested = false;
-    bool FRebuilding = false;
+    bool FBusy = false;
     std::vector<std::function<void()>> FPending;
 };

@@ -9,6 +9,8 @@
 #include "main/uSaveDialog.h"
 #include "main/uWelcomePicture.h"
 #include "main/uWindowSnap.h"
+#include "main/uZoomText.h"
+#include "document/uLayerGeometry.h"
 #include "settings/uAppPaths.h"
 #include "settings/uIniOption.h"
 
@@ -20,12 +22,15 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -75,9 +80,16 @@ TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFold
     setFont(font);
 
     CreateControls();
+    WireLayerEditing();
     FPreviousErrorReporter = SetEventErrorReporter(ErrorBoxReporter(this));
     FDocument = std::make_unique<TMergeDocument>(ImgView->Bitmap(), ImgView->Layers(), this);
     FDocument->Saved = true;
+    FDocument->LayerMouseDown = [this](TCustomLayer* Sender, TMouseButton Button, TShiftState Shift,
+                                       int X, int Y) { LayerMouseDown(Sender, Button, Shift, X, Y); };
+    FDocument->FrameResizing = [this](TRubberbandLayer* Sender, const TRectF& Old, TRectF& New,
+                                      TRBDragState State, TShiftState Shift) {
+        FrameResizing(Sender, Old, New, State, Shift);
+    };
 
     LoadSettings();
     RestoreWindow();
@@ -408,6 +420,169 @@ void TfrmMain::ActClearLogsExecute() {
     LogFileMain.ClearEntries();
 }
 
+// Layer editing
+
+namespace {
+
+// Keeps Delete and the arrow keys for the canvas while it has the focus: they
+// edit the selected layer there, and no window shortcut takes them.
+class TCanvasKeys : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override {
+        if (Event->type() == QEvent::ShortcutOverride) {
+            switch (static_cast<QKeyEvent*>(Event)->key()) {
+            case Qt::Key_Delete:
+            case Qt::Key_Left:
+            case Qt::Key_Up:
+            case Qt::Key_Right:
+            case Qt::Key_Down:
+                Event->accept();
+                return true;
+            default:
+                break;
+            }
+        }
+        return QObject::eventFilter(Watched, Event);
+    }
+};
+
+} // namespace
+
+void TfrmMain::WireLayerEditing() {
+    ImgView->setFocusPolicy(Qt::ClickFocus);
+    ImgView->installEventFilter(new TCanvasKeys(ImgView));
+    ImgView->OnMouseDown = [this](TCustomImage32* Sender, TMouseButton Button, TShiftState Shift,
+                                  int X, int Y, TCustomLayer* Layer) {
+        ImgViewMouseDown(Sender, Button, Shift, X, Y, Layer);
+    };
+    ImgView->OnMouseWheelUp = [this](TCustomImage32* Sender, TShiftState Shift, QPoint Pos,
+                                     bool& Handled) { ImgViewMouseWheelUp(Sender, Shift, Pos, Handled); };
+    ImgView->OnMouseWheelDown = [this](TCustomImage32* Sender, TShiftState Shift, QPoint Pos,
+                                       bool& Handled) {
+        ImgViewMouseWheelDown(Sender, Shift, Pos, Handled);
+    };
+    ImgView->OnKeyUp = [this](TCustomImage32* Sender, int& Key, TShiftState Shift) {
+        ImgViewKeyUp(Sender, Key, Shift);
+    };
+    connect(LeftPanel->LayerOpacity, &QSlider::valueChanged, this,
+            [this] { RunCommand(this, [this] { LayerOpacityChange(); }); });
+    connect(LeftPanel->cbCropped, &QCheckBox::clicked, this,
+            [this] { RunCommand(this, [this] { cbCroppedClick(); }); });
+    connect(LeftPanel->ScaleCombo, &QComboBox::editTextChanged, this, [this] {
+        if (!FSettingScaleText)
+            RunCommand(this, [this] { ScaleComboChange(); });
+    });
+    const struct {
+        const char* Name;
+        void (TfrmMain::*Handler)();
+    } commands[] = {
+        {"ActBringFront", &TfrmMain::ActBringFrontExecute},
+        {"ActSendBack", &TfrmMain::ActSendBackExecute},
+        {"ActPictureUp", &TfrmMain::ActPictureUpExecute},
+        {"ActPictureDown", &TfrmMain::ActPictureDownExecute},
+        {"ActDeletePicture", &TfrmMain::ActDeletePictureExecute},
+        {"ActFlipHorz", &TfrmMain::ActFlipHorzExecute},
+        {"ActFlipVert", &TfrmMain::ActFlipVertExecute},
+        {"ActRotate90", &TfrmMain::ActRotate90Execute},
+        {"ActRotate180", &TfrmMain::ActRotate180Execute},
+        {"ActRotate270", &TfrmMain::ActRotate270Execute},
+        {"ActFlattenPicture", &TfrmMain::ActFlattenPictureExecute},
+        {"ActScaledPicture", &TfrmMain::ActScaledPictureExecute},
+        {"ActAutoFit", &TfrmMain::ActAutoFitExecute},
+    };
+    for (const auto& c : commands)
+        FActions->SetHandler(QString::fromLatin1(c.Name), [this, h = c.Handler] { (this->*h)(); });
+}
+
+void TfrmMain::ImgViewMouseDown(TCustomImage32*, TMouseButton, TShiftState, int, int,
+                                TCustomLayer* Layer) {
+    if (!Layer)
+        SelectLayer(nullptr);
+    ImgView->setFocus(Qt::MouseFocusReason);
+}
+
+void TfrmMain::ImgViewMouseWheelUp(TCustomImage32*, TShiftState, QPoint, bool&) {
+    const float s = WheelZoom(ImgView->Scale(), true);
+    ImgView->SetScale(s);
+    const QSignalBlocker quiet(LeftPanel->ScaleCombo);
+    LeftPanel->ScaleCombo->setEditText(ZoomText(s));
+}
+
+void TfrmMain::ImgViewMouseWheelDown(TCustomImage32*, TShiftState, QPoint, bool&) {
+    const float s = WheelZoom(ImgView->Scale(), false);
+    ImgView->SetScale(s);
+    const QSignalBlocker quiet(LeftPanel->ScaleCombo);
+    LeftPanel->ScaleCombo->setEditText(ZoomText(s));
+}
+
+void TfrmMain::ImgViewKeyUp(TCustomImage32*, int& Key, TShiftState) {
+    switch (Key) {
+    case Qt::Key_Delete:
+        ActDeletePictureExecute();
+        break;
+    case Qt::Key_Left:
+        FDocument->MoveSelectedLayer(-1, 0);
+        break;
+    case Qt::Key_Up:
+        FDocument->MoveSelectedLayer(0, -1);
+        break;
+    case Qt::Key_Right:
+        FDocument->MoveSelectedLayer(1, 0);
+        break;
+    case Qt::Key_Down:
+        FDocument->MoveSelectedLayer(0, 1);
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmMain::LayerMouseDown(TCustomLayer* Sender, TMouseButton, TShiftState, int, int) {
+    FDocument->PickLayer(Sender);
+}
+
+void TfrmMain::FrameResizing(TRubberbandLayer*, const TRectF& OldLocation, TRectF& NewLocation,
+                             TRBDragState DragState, TShiftState Shift) {
+    NewLocation = SymmetricResize(OldLocation, NewLocation, DragState, Shift);
+}
+
+void TfrmMain::LayerOpacityChange() {
+    FDocument->SetSelectedOpacity(LeftPanel->LayerOpacity->value());
+}
+
+void TfrmMain::cbCroppedClick() {
+    FDocument->SetSelectedCropped(LeftPanel->cbCropped->isChecked());
+}
+
+void TfrmMain::ScaleComboChange() {
+    QComboBox* box = LeftPanel->ScaleCombo;
+    const TZoomEdit edit = ZoomFromText(box->currentText(), ImgView->Scale());
+    if (!edit.Changed)
+        return;
+    if (edit.SetScale)
+        ImgView->SetScale(edit.Scale);
+    FSettingScaleText = true;
+    box->setEditText(edit.Text);
+    FSettingScaleText = false;
+    if (QLineEdit* line = box->lineEdit())
+        line->setCursorPosition(edit.Caret);
+}
+
+void TfrmMain::ActDeletePictureExecute() {
+    if (FDocument->DeleteSelectedLayer())
+        PictureListChanged();
+}
+
+void TfrmMain::ActAutoFitExecute() {
+    FDocument->AutoFitSelected(TMergeLayout::FromOption(IniOption));
+}
+
+void TfrmMain::PictureListChanged() {
+}
+
 // TDocumentView
 
 void TfrmMain::ShowCanvasPage() {
@@ -419,14 +594,7 @@ void TfrmMain::SetViewScale(float Scale) {
 }
 
 void TfrmMain::ReapplyZoom() {
-    // The zoom the box shows, as a whole percentage from 1 to 2000.
-    QString text = LeftPanel->ScaleCombo->currentText();
-    text.remove(QLatin1Char('%'));
-    text.remove(QLatin1Char(' '));
-    bool ok = false;
-    const int percent = text.toInt(&ok);
-    if (ok && percent >= 1 && percent <= 2000)
-        ImgView->SetScale(float(percent) / 100.0f);
+    ScaleComboChange();
 }
 
 void TfrmMain::SetScaleControlsEnabled(bool Enabled) {
@@ -438,12 +606,17 @@ void TfrmMain::ShowDimension(const std::string& Text) {
     SetStatusPanelText(0, QString::fromStdString(Text));
 }
 
-void TfrmMain::SetLayerControls(bool Enabled, int Opacity) {
+void TfrmMain::SetLayerControls(bool Enabled, int Opacity, bool Cropped) {
     LeftPanel->lbOpacity->setEnabled(Enabled);
     LeftPanel->LayerOpacity->setEnabled(Enabled);
     LeftPanel->cbCropped->setEnabled(Enabled);
-    if (Enabled)
-        LeftPanel->LayerOpacity->setValue(Opacity);
+    if (!Enabled)
+        return;
+    // Showing the selected layer's values is no change by the user.
+    const QSignalBlocker opacity(LeftPanel->LayerOpacity);
+    const QSignalBlocker cropped(LeftPanel->cbCropped);
+    LeftPanel->LayerOpacity->setValue(Opacity);
+    LeftPanel->cbCropped->setChecked(Cropped);
 }
 
 void TfrmMain::SetBusy(bool Busy) {

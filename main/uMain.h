@@ -20,6 +20,7 @@ class QLabel;
 class QMenu;
 class QStackedWidget;
 class QToolBar;
+class TCustomImage32;
 class TImage32;
 class TImgView32;
 class TLeftPanel;
@@ -63,6 +64,36 @@ public:
 
     // Enables and disables the commands from the document state.
     void UpdateActions();
+
+    // Handlers of the canvas and the adjustment controls.
+    void ImgViewMouseDown(TCustomImage32* Sender, TMouseButton Button, TShiftState Shift, int X,
+                          int Y, TCustomLayer* Layer);
+    void ImgViewMouseWheelUp(TCustomImage32* Sender, TShiftState Shift, QPoint MousePos,
+                             bool& Handled);
+    void ImgViewMouseWheelDown(TCustomImage32* Sender, TShiftState Shift, QPoint MousePos,
+                               bool& Handled);
+    void ImgViewKeyUp(TCustomImage32* Sender, int& Key, TShiftState Shift);
+    void LayerMouseDown(TCustomLayer* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void FrameResizing(TRubberbandLayer* Sender, const TRectF& OldLocation, TRectF& NewLocation,
+                       TRBDragState DragState, TShiftState Shift);
+    void LayerOpacityChange();
+    void cbCroppedClick();
+    void ScaleComboChange();
+
+    // The layer commands.
+    void ActBringFrontExecute() { FDocument->BringSelectedToFront(); }
+    void ActSendBackExecute() { FDocument->SendSelectedToBack(); }
+    void ActPictureUpExecute() { FDocument->MoveSelectedUp(); }
+    void ActPictureDownExecute() { FDocument->MoveSelectedDown(); }
+    void ActDeletePictureExecute();
+    void ActFlipHorzExecute() { FDocument->FlipSelected(true); }
+    void ActFlipVertExecute() { FDocument->FlipSelected(false); }
+    void ActRotate90Execute() { FDocument->TurnSelected(1); }
+    void ActRotate180Execute() { FDocument->TurnSelected(2); }
+    void ActRotate270Execute() { FDocument->TurnSelected(3); }
+    void ActFlattenPictureExecute() { FDocument->FlattenPicture(); }
+    void ActScaledPictureExecute() { FDocument->ToggleSelectedScaled(); }
+    void ActAutoFitExecute();
     // The Exit command: asks to save a new picture, then closes the window.
     void ActExitExecute();
     // The Save command: the merged picture into the file and type chosen in
@@ -103,7 +134,7 @@ public:
     void ReapplyZoom() override;
     void SetScaleControlsEnabled(bool Enabled) override;
     void ShowDimension(const std::string& Text) override;
-    void SetLayerControls(bool Enabled, int Opacity) override;
+    void SetLayerControls(bool Enabled, int Opacity, bool Cropped) override;
     void SetBusy(bool Busy) override;
     void InvalidateView() override;
     bool RenderCanvas(TBitmap32& Target) override;
@@ -116,6 +147,10 @@ protected:
 
 private:
     void CreateControls();
+    // Connects the canvas, the adjustment controls and the layer commands.
+    void WireLayerEditing();
+    // The picture list changed: the list viewer shows it again.
+    void PictureListChanged();
     void LoadSettings();
     void RestoreWindow();
     // Sets the window's outer size (frame included).
@@ -150,4 +185,6 @@ private:
     bool FBusy = false;
     // A close that arrived during a rebuild, carried out when it has ended.
     bool FCloseWhenIdle = false;
+    // The zoom box's text is being set by the program, not typed.
+    bool FSettingScaleText = false;
 };

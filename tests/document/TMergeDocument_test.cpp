@@ -38,7 +38,7 @@ public:
     void ReapplyZoom() override { ++zoomReapplied; }
     void SetScaleControlsEnabled(bool Enabled) override { scaleControls.push_back(Enabled); }
     void ShowDimension(const std::string& Text) override { dimension = Text; }
-    void SetLayerControls(bool Enabled, int Opacity) override {
+    void SetLayerControls(bool Enabled, int Opacity, bool) override {
         layerControls = Enabled;
         opacity = Opacity;
     }
@@ -283,10 +283,10 @@ TEST_F(Document, ChangesAskedForDuringARebuildWaitForItsEnd) {
             layersWhenAdded = int(PictureLayers().size());
             doc.AddPictureLayer(extra, TPoint{0, 0}, 240, 220, 999, 0, 0);
         });
-        EXPECT_TRUE(doc.Rebuilding());
+        EXPECT_TRUE(doc.Busy());
     };
     Rebuild();
-    EXPECT_FALSE(doc.Rebuilding());
+    EXPECT_FALSE(doc.Busy());
     EXPECT_EQ(view.zoomReapplied, 2) << "the postponed rebuild ran, after the first one";
     EXPECT_EQ(layersWhenAdded, 3) << "the layer came after the second rebuild";
     const auto pics = PictureLayers();
@@ -305,7 +305,7 @@ TEST_F(Document, ChangesAskedForDuringARebuildWaitForItsEnd) {
     };
     EXPECT_THROW(Rebuild(), std::runtime_error);
     EXPECT_EQ(ran, 1);
-    EXPECT_FALSE(doc.Rebuilding());
+    EXPECT_FALSE(doc.Busy());
     EXPECT_EQ(view.busyDepth, 0);
     view.onProgress = nullptr;
     doc.WhenIdle([&] { ++ran; });

@@ -274,7 +274,7 @@ TEST_F(WindowDocument, ATimerThatFiresDuringARebuildWaitsForItsEnd) {
     EXPECT_LT(layersAtTick, 6) << "the tick came during the rebuild";
     // The tick's rebuild ran once the first had ended: two pictures and the frame.
     EXPECT_EQ(win->ImgView->Layers().Count(), 3);
-    EXPECT_FALSE(doc.Rebuilding());
+    EXPECT_FALSE(doc.Busy());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
