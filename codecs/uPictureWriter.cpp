@@ -1,53 +1,9 @@
 #include "codecs/uPictureWriter.h"
 
-#include <cstdlib>
-
 #include "codecs/uBmpWriter.h"
 #include "codecs/uGifWriter.h"
 #include "codecs/uJpegWriter.h"
 #include "codecs/uPngWriter.h"
-
-const std::array<TRgb, 16> StandardColors16 = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
-};
-
-const std::array<TRgb, 20> StaticSystemColors = {
-    // indices 0..9
-    0x000000,
-    0x800000,
-    0x008000,
-    0x808000,
-    0x000080,
-    0x800080,
-    0x008080,
-    0xC0C0C0,
-    0xC0DCC0,
-    0xA6CAF0,
-    // indices 246..255
-    0xFFFBF0,
-    0xA0A0A4,
-    0x808080,
-    0xFF0000,
-    0x00FF00,
-    0xFFFF00,
-    0x0000FF,
-    0xFF00FF,
-    0x00FFFF,
-    0xFFFFFF,
-};
-
-void CheckWritable(const TPixelView& picture, const char* writer, int maxSide) {
-    if (picture.Width <= 0 || picture.Height <= 0)
-        throw EPictureWriteError(std::string(writer) + ": cannot write an empty picture");
-    if (picture.Pixels == nullptr)
-        throw EPictureWriteError(std::string(writer) + ": the picture has no pixels");
-    if (picture.Width > maxSide || picture.Height > maxSide)
-        throw EPictureWriteError(
-            std::string(writer) + ": the picture is " + std::to_string(picture.Width) + " x " +
-            std::to_string(picture.Height) + " pixels; this format allows at most " +
-            std::to_string(maxSide) + " pixels a side");
-}
 
 TSaveFormat SaveFormatFromFilterIndex(int filterIndex) {
     if (filterIndex < 1 || filterIndex > 4)
@@ -69,12 +25,4 @@ std::vector<std::uint8_t> EncodePicture(TSaveFormat format, const TPixelView& pi
         return EncodeGif(picture);
     }
     throw std::invalid_argument("unknown picture format");
-}
-
-std::vector<std::uint8_t> TakeMallocBuffer(unsigned char* Data, std::size_t Size) {
-    struct TFree {
-        unsigned char* Data;
-        ~TFree() { std::free(Data); }
-    } owner{Data};
-    return Data ? std::vector<std::uint8_t>(Data, Data + Size) : std::vector<std::uint8_t>();
 }
