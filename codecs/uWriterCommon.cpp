@@ -1,6 +1,9 @@
 #include "codecs/uWriterCommon.h"
 
+#include "codecs/TWriterOutputBudget.h"
+
 #include <cstdlib>
+#include <cstring>
 
 const std::array<TRgb, 16> StandardColors16 = {
     0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
@@ -31,6 +34,39 @@ const std::array<TRgb, 20> StaticSystemColors = {
     0x00FFFF,
     0xFFFFFF,
 };
+
+EPictureWriteError OutOfMemoryError(const char* writer) {
+    return EPictureWriteError(std::string(writer) + ": not enough memory to encode the picture");
+}
+
+TWriterSink::TWriterSink() : FLimit(TWriterOutputBudget::Current()) {}
+
+bool TWriterSink::Append(const void* data, std::size_t length) noexcept {
+    if (FFailed || length > FLimit - FBytes.size()) {
+        FFailed = true;
+        return false;
+    }
+    if (length == 0)
+        return true;
+    try {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        FBytes.insert(FBytes.end(), bytes, bytes + length);
+    } catch (...) {
+        FFailed = true;
+        return false;
+    }
+    return true;
+}
+
+bool TWriterSink::Reserve(std::size_t total) noexcept {
+    try {
+        FBytes.reserve(total);
+    } catch (...) {
+        FFailed = true;
+        return false;
+    }
+    return true;
+}
 
 void CheckWritable(const TPixelView& picture, const char* writer, int maxSide) {
     if (picture.Width <= 0 || picture.Height <= 0)

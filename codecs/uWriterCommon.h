@@ -1,5 +1,5 @@
-// What the picture writers share: the picture they take, their error type and
-// the fixed palettes of the 4-bit, 8-bit and GIF outputs.
+// What the picture writers share: the picture they take, where their bytes go,
+// their error type and the fixed palettes of the 4-bit, 8-bit and GIF outputs.
 #pragma once
 
 #include "codecs/TDecodedPicture.h"
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A read-only view of a rendered picture: Width * Height pixels, rows from the
@@ -35,6 +36,40 @@ struct TPixelView {
 class EPictureWriteError : public std::runtime_error {
 public:
     explicit EPictureWriteError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// The error of a writer that ran short of memory: "<writer>: not enough memory
+// to encode the picture".
+EPictureWriteError OutOfMemoryError(const char* writer);
+
+// Collects the bytes of the file a writer makes. The image libraries fill it
+// from their callbacks, across which no exception may pass, so nothing here
+// throws: bytes that cannot be kept make Append answer false (and every later
+// Append too), and the writer then stops with OutOfMemoryError. The sink owns
+// its bytes; they are freed once, by the sink, whether the writer finished or
+// failed part way.
+//
+// Tests may cap the bytes a sink accepts (TWriterOutputBudget) to make a writer
+// fail part way; within the cap the bytes are exactly those written without it.
+class TWriterSink {
+public:
+    TWriterSink();
+    TWriterSink(const TWriterSink&) = delete;
+    TWriterSink& operator=(const TWriterSink&) = delete;
+
+    bool Append(const void* data, std::size_t length) noexcept;
+    // Makes room for `total` bytes in all at once, for a writer that knows its
+    // size; false when there is no memory for them.
+    bool Reserve(std::size_t total) noexcept;
+
+    bool Failed() const noexcept { return FFailed; }
+    // The bytes appended so far; the sink is empty afterwards.
+    std::vector<std::uint8_t> Take() noexcept { return std::move(FBytes); }
+
+private:
+    std::vector<std::uint8_t> FBytes;
+    std::size_t FLimit;
+    bool FFailed = false;
 };
 
 // Throws EPictureWriteError ("<writer>: ...") for an empty picture, a missing
