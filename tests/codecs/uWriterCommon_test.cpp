@@ -1,5 +1,6 @@
 #include "codecs/TWriterOutputBudget.h"
 #include "codecs/uJpegWriter.h"
+#include "codecs/uPngWriter.h"
 
 #include "WriterTestSupport.h"
 
@@ -39,6 +40,7 @@ TEST(WriterFailure, EveryWriterStopsCleanlyWhereverItsOutputIsCut) {
     };
     const Case cases[] = {
         {"JPEG writer", [&] { return EncodeJpeg(noise, 100); }},
+        {"PNG writer", [&] { return EncodePng(noise, 0); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Writer);
