@@ -1,4 +1,5 @@
 #include "codecs/TWriterOutputBudget.h"
+#include "codecs/uGifWriter.h"
 #include "codecs/uJpegWriter.h"
 #include "codecs/uPngWriter.h"
 
@@ -32,8 +33,15 @@ std::set<std::size_t> CutPoints(std::size_t size) {
 // byte. The sanitizer build checks that nothing is freed twice or leaked on the
 // way out. A budget the file just fits leaves its bytes as they were.
 TEST(WriterFailure, EveryWriterStopsCleanlyWhereverItsOutputIsCut) {
-    // Noise makes files of several of the writers' internal chunks.
+    // Noise makes files of several of the writers' internal chunks. Sixteen
+    // colours scattered at random do the same for the GIF writer, whose colour
+    // quantiser would take long over noise of every colour.
     const TDecodedPicture noise = Noise(160, 160);
+    std::uint32_t state = 1;
+    const TDecodedPicture speckles = MakePicture(100, 100, [&](int, int) {
+        state = state * 1103515245u + 12345u;
+        return 0xFF000000u | StandardColors16[state >> 16 & 15];
+    });
     struct Case {
         const char* Writer; // how its messages begin
         std::function<Bytes()> Encode;
@@ -41,6 +49,7 @@ TEST(WriterFailure, EveryWriterStopsCleanlyWhereverItsOutputIsCut) {
     const Case cases[] = {
         {"JPEG writer", [&] { return EncodeJpeg(noise, 100); }},
         {"PNG writer", [&] { return EncodePng(noise, 0); }},
+        {"GIF writer", [&] { return EncodeGif(speckles); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Writer);
