@@ -1,4 +1,5 @@
 #include "codecs/TWriterOutputBudget.h"
+#include "codecs/uBmpWriter.h"
 #include "codecs/uGifWriter.h"
 #include "codecs/uJpegWriter.h"
 #include "codecs/uPngWriter.h"
@@ -50,6 +51,7 @@ TEST(WriterFailure, EveryWriterStopsCleanlyWhereverItsOutputIsCut) {
         {"JPEG writer", [&] { return EncodeJpeg(noise, 100); }},
         {"PNG writer", [&] { return EncodePng(noise, 0); }},
         {"GIF writer", [&] { return EncodeGif(speckles); }},
+        {"BMP writer", [&] { return EncodeBmp(noise, 24); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Writer);
