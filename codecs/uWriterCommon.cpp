@@ -2,9 +2,6 @@
 
 #include "codecs/TWriterOutputBudget.h"
 
-#include <cstdlib>
-#include <cstring>
-
 const std::array<TRgb, 16> StandardColors16 = {
     0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
     0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
@@ -78,12 +75,4 @@ void CheckWritable(const TPixelView& picture, const char* writer, int maxSide) {
             std::string(writer) + ": the picture is " + std::to_string(picture.Width) + " x " +
             std::to_string(picture.Height) + " pixels; this format allows at most " +
             std::to_string(maxSide) + " pixels a side");
-}
-
-std::vector<std::uint8_t> TakeMallocBuffer(unsigned char* Data, std::size_t Size) {
-    struct TFree {
-        unsigned char* Data;
-        ~TFree() { std::free(Data); }
-    } owner{Data};
-    return Data ? std::vector<std::uint8_t>(Data, Data + Size) : std::vector<std::uint8_t>();
 }

@@ -89,10 +89,6 @@ extern const std::array<TRgb, 16> StandardColors16;
 // palette the first ten sit at indices 0..9 and the last ten at 246..255.
 extern const std::array<TRgb, 20> StaticSystemColors;
 
-// The bytes a C library wrote into a buffer it allocated with malloc, as a
-// vector; the buffer is freed (also when Data is null or Size is 0).
-std::vector<std::uint8_t> TakeMallocBuffer(unsigned char* Data, std::size_t Size);
-
 // The palette index that StaticSystemColors[i] takes in a 256-entry palette.
 inline int StaticSystemColorIndex(int i) {
     return i < 10 ? i : 236 + i;
