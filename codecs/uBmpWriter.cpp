@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <limits>
+#include <new>
 #include <string>
 
 namespace {
@@ -136,7 +137,7 @@ int NearestHalftoneColor(TRgb color) {
     return cube;
 }
 
-std::vector<std::uint8_t> EncodeBmp(const TPixelView& picture, int bitsPerPixel) {
+std::vector<std::uint8_t> EncodeBmp(const TPixelView& picture, int bitsPerPixel) try {
     if (bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24)
         throw EPictureWriteError("BMP writer: cannot write " + std::to_string(bitsPerPixel) +
                                  " bits per pixel");
@@ -242,4 +243,6 @@ std::vector<std::uint8_t> EncodeBmp(const TPixelView& picture, int bitsPerPixel)
             throw OutOfMemoryError("BMP writer");
     }
     return sink.Take();
+} catch (const std::bad_alloc&) {
+    throw OutOfMemoryError("BMP writer");
 }

@@ -69,6 +69,8 @@ TQuantised Quantise(const TPixelView& picture) {
     liq_result* rawResult = nullptr;
     const liq_error quantised = liq_image_quantize(image.get(), attr.get(), &rawResult);
     TLiqPtr<liq_result> result(rawResult);
+    if (quantised == LIQ_OUT_OF_MEMORY)
+        throw OutOfMemoryError("GIF writer");
     if (quantised != LIQ_OK || !result)
         Fail("colour quantisation failed (error " + std::to_string(int(quantised)) + ")");
     // 1.0: full Floyd-Steinberg error diffusion.
@@ -79,6 +81,8 @@ TQuantised Quantise(const TPixelView& picture) {
     out.Indices.resize(count);
     const liq_error remapped =
         liq_write_remapped_image(result.get(), image.get(), out.Indices.data(), count);
+    if (remapped == LIQ_OUT_OF_MEMORY)
+        throw OutOfMemoryError("GIF writer");
     if (remapped != LIQ_OK)
         Fail("colour mapping failed (error " + std::to_string(int(remapped)) + ")");
     const liq_palette* liqPalette = liq_get_palette(result.get());
@@ -176,7 +180,7 @@ void CheckGif(int status, GifFileType* gif, const TWriterSink& sink) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeGif(const TPixelView& picture) {
+std::vector<std::uint8_t> EncodeGif(const TPixelView& picture) try {
     CheckWritable(picture, "GIF writer", kMaxSide);
     const TQuantised quantised = Quantise(picture);
 
@@ -189,7 +193,7 @@ std::vector<std::uint8_t> EncodeGif(const TPixelView& picture) {
     std::unique_ptr<ColorMapObject, void (*)(ColorMapObject*)> map(
         GifMakeMapObject(kPaletteSize, colours), GifFreeMapObject);
     if (!map)
-        throw std::bad_alloc();
+        throw OutOfMemoryError("GIF writer");
 
     TWriterSink sink;
     int error = 0;
@@ -220,4 +224,6 @@ std::vector<std::uint8_t> EncodeGif(const TPixelView& picture) {
         Fail(text != nullptr ? text : "cannot finish the GIF file");
     }
     return sink.Take();
+} catch (const std::bad_alloc&) {
+    throw OutOfMemoryError("GIF writer");
 }

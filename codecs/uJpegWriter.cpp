@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared before it
 #include <cstring>
+#include <new>
 
 #include <jpeglib.h>
 // after jpeglib.h, which it needs
@@ -118,7 +119,7 @@ bool CompressJpeg(TJpegJob* job) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeJpeg(const TPixelView& picture, int quality) {
+std::vector<std::uint8_t> EncodeJpeg(const TPixelView& picture, int quality) try {
     CheckWritable(picture, "JPEG writer", kMaxSide);
     std::vector<unsigned char> row(static_cast<std::size_t>(picture.Width) * 3);
     TWriterSink sink;
@@ -136,4 +137,6 @@ std::vector<std::uint8_t> EncodeJpeg(const TPixelView& picture, int quality) {
         throw EPictureWriteError(std::string("JPEG writer: ") + job.Message);
     }
     return sink.Take();
+} catch (const std::bad_alloc&) {
+    throw OutOfMemoryError("JPEG writer");
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
+#include <new>
 
 #include <png.h>
 
@@ -84,7 +85,7 @@ bool CompressPng(TPngJob* job) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodePng(const TPixelView& picture, int level) {
+std::vector<std::uint8_t> EncodePng(const TPixelView& picture, int level) try {
     // The PNG format itself allows 2^31 - 1; libpng refuses sides beyond its
     // default user limit with a message of its own.
     CheckWritable(picture, "PNG writer", 0x7FFFFFFF);
@@ -104,4 +105,6 @@ std::vector<std::uint8_t> EncodePng(const TPixelView& picture, int level) {
         throw EPictureWriteError(std::string("PNG writer: ") + job.Message);
     }
     return sink.Take();
+} catch (const std::bad_alloc&) {
+    throw OutOfMemoryError("PNG writer");
 }
