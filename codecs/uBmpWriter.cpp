@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <limits>
+#include <new>
 #include <string>
 
 namespace {
@@ -136,7 +137,7 @@ int NearestHalftoneColor(TRgb color) {
     return cube;
 }
 
-std::vector<std::uint8_t> EncodeBmp(const TPixelView& picture, int bitsPerPixel) {
+std::vector<std::uint8_t> EncodeBmp(const TPixelView& picture, int bitsPerPixel) try {
     if (bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24)
         throw EPictureWriteError("BMP writer: cannot write " + std::to_string(bitsPerPixel) +
                                  " bits per pixel");
@@ -151,43 +152,47 @@ std::vector<std::uint8_t> EncodeBmp(const TPixelView& picture, int bitsPerPixel)
     if (fileBytes > std::numeric_limits<std::uint32_t>::max())
         throw EPictureWriteError("BMP writer: the picture is too large for a BMP file");
 
-    std::vector<std::uint8_t> out;
-    out.reserve(static_cast<std::size_t>(fileBytes));
+    std::vector<std::uint8_t> header;
+    header.reserve(headerBytes);
     // BITMAPFILEHEADER
-    out.push_back('B');
-    out.push_back('M');
-    PutLE32(out, static_cast<std::uint32_t>(fileBytes));
-    PutLE32(out, 0);
-    PutLE32(out, headerBytes);
+    header.push_back('B');
+    header.push_back('M');
+    PutLE32(header, static_cast<std::uint32_t>(fileBytes));
+    PutLE32(header, 0);
+    PutLE32(header, headerBytes);
     // BITMAPINFOHEADER; a positive height: rows bottom-up.
-    PutLE32(out, 40);
-    PutLE32(out, static_cast<std::uint32_t>(picture.Width));
-    PutLE32(out, static_cast<std::uint32_t>(picture.Height));
-    PutLE16(out, 1);
-    PutLE16(out, unsigned(bitsPerPixel));
-    PutLE32(out, bitsPerPixel == 16 ? 3 : 0); // BI_BITFIELDS or BI_RGB
-    PutLE32(out, static_cast<std::uint32_t>(imageBytes));
-    PutLE32(out, 0); // no resolution given
-    PutLE32(out, 0);
-    PutLE32(out, paletteEntries);
-    PutLE32(out, 0);
+    PutLE32(header, 40);
+    PutLE32(header, static_cast<std::uint32_t>(picture.Width));
+    PutLE32(header, static_cast<std::uint32_t>(picture.Height));
+    PutLE16(header, 1);
+    PutLE16(header, unsigned(bitsPerPixel));
+    PutLE32(header, bitsPerPixel == 16 ? 3 : 0); // BI_BITFIELDS or BI_RGB
+    PutLE32(header, static_cast<std::uint32_t>(imageBytes));
+    PutLE32(header, 0); // no resolution given
+    PutLE32(header, 0);
+    PutLE32(header, paletteEntries);
+    PutLE32(header, 0);
     if (bitsPerPixel == 16) {
-        PutLE32(out, 0xF800);
-        PutLE32(out, 0x07E0);
-        PutLE32(out, 0x001F);
+        PutLE32(header, 0xF800);
+        PutLE32(header, 0x07E0);
+        PutLE32(header, 0x001F);
     }
     auto putPalette = [&](const TRgb* colors, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
-            out.push_back(static_cast<std::uint8_t>(Blue(colors[i])));
-            out.push_back(static_cast<std::uint8_t>(Green(colors[i])));
-            out.push_back(static_cast<std::uint8_t>(Red(colors[i])));
-            out.push_back(0);
+            header.push_back(static_cast<std::uint8_t>(Blue(colors[i])));
+            header.push_back(static_cast<std::uint8_t>(Green(colors[i])));
+            header.push_back(static_cast<std::uint8_t>(Red(colors[i])));
+            header.push_back(0);
         }
     };
     if (bitsPerPixel == 4)
         putPalette(StandardColors16.data(), StandardColors16.size());
     else if (bitsPerPixel == 8)
         putPalette(HalftonePalette().data(), HalftonePalette().size());
+    TWriterSink sink;
+    if (!sink.Reserve(static_cast<std::size_t>(fileBytes)) ||
+        !sink.Append(header.data(), header.size()))
+        throw OutOfMemoryError("BMP writer");
 
     // Neighbouring pixels often share their colour; the last answer is kept.
     TRgb lastColor = 0;
@@ -201,37 +206,43 @@ std::vector<std::uint8_t> EncodeBmp(const TPixelView& picture, int bitsPerPixel)
     };
     auto nearest256 = [](TRgb color) { return NearestHalftoneColor(color); };
     const std::size_t width = static_cast<std::size_t>(picture.Width);
+    std::vector<std::uint8_t> row;
+    row.reserve(static_cast<std::size_t>(rowBytes));
     for (int y = picture.Height - 1; y >= 0; --y) {
         const std::uint32_t* src = picture.Row(y);
-        const std::size_t rowStart = out.size();
+        row.clear();
         switch (bitsPerPixel) {
         case 4:
             for (std::size_t x = 0; x < width; x += 2) {
                 const int high = nearest16(RgbOf(src[x]));
                 const int low = x + 1 < width ? nearest16(RgbOf(src[x + 1])) : 0;
-                out.push_back(static_cast<std::uint8_t>(high << 4 | low));
+                row.push_back(static_cast<std::uint8_t>(high << 4 | low));
             }
             break;
         case 8:
             for (std::size_t x = 0; x < width; ++x)
-                out.push_back(static_cast<std::uint8_t>(nearest256(RgbOf(src[x]))));
+                row.push_back(static_cast<std::uint8_t>(nearest256(RgbOf(src[x]))));
             break;
         case 16:
             for (std::size_t x = 0; x < width; ++x) {
                 const TRgb c = src[x];
-                PutLE16(out, unsigned(Red(c) >> 3) << 11 | unsigned(Green(c) >> 2) << 5 |
+                PutLE16(row, unsigned(Red(c) >> 3) << 11 | unsigned(Green(c) >> 2) << 5 |
                                  unsigned(Blue(c) >> 3));
             }
             break;
         default:
             for (std::size_t x = 0; x < width; ++x) {
-                out.push_back(static_cast<std::uint8_t>(Blue(src[x])));
-                out.push_back(static_cast<std::uint8_t>(Green(src[x])));
-                out.push_back(static_cast<std::uint8_t>(Red(src[x])));
+                row.push_back(static_cast<std::uint8_t>(Blue(src[x])));
+                row.push_back(static_cast<std::uint8_t>(Green(src[x])));
+                row.push_back(static_cast<std::uint8_t>(Red(src[x])));
             }
             break;
         }
-        out.resize(rowStart + static_cast<std::size_t>(rowBytes), 0);
+        row.resize(static_cast<std::size_t>(rowBytes), 0);
+        if (!sink.Append(row.data(), row.size()))
+            throw OutOfMemoryError("BMP writer");
     }
-    return out;
+    return sink.Take();
+} catch (const std::bad_alloc&) {
+    throw OutOfMemoryError("BMP writer");
 }

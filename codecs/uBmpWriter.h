@@ -7,7 +7,7 @@
 //   24 bits: blue, green, red.
 #pragma once
 
-#include "codecs/uPictureWriter.h"
+#include "codecs/uWriterCommon.h"
 
 #include <array>
 #include <cstdint>

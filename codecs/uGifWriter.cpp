@@ -69,6 +69,8 @@ TQuantised Quantise(const TPixelView& picture) {
     liq_result* rawResult = nullptr;
     const liq_error quantised = liq_image_quantize(image.get(), attr.get(), &rawResult);
     TLiqPtr<liq_result> result(rawResult);
+    if (quantised == LIQ_OUT_OF_MEMORY)
+        throw OutOfMemoryError("GIF writer");
     if (quantised != LIQ_OK || !result)
         Fail("colour quantisation failed (error " + std::to_string(int(quantised)) + ")");
     // 1.0: full Floyd-Steinberg error diffusion.
@@ -79,6 +81,8 @@ TQuantised Quantise(const TPixelView& picture) {
     out.Indices.resize(count);
     const liq_error remapped =
         liq_write_remapped_image(result.get(), image.get(), out.Indices.data(), count);
+    if (remapped == LIQ_OUT_OF_MEMORY)
+        throw OutOfMemoryError("GIF writer");
     if (remapped != LIQ_OK)
         Fail("colour mapping failed (error " + std::to_string(int(remapped)) + ")");
     const liq_palette* liqPalette = liq_get_palette(result.get());
@@ -152,12 +156,9 @@ TQuantised Quantise(const TPixelView& picture) {
 }
 
 extern "C" int GifWriteData(GifFileType* gif, const GifByteType* data, int length) {
-    auto* out = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
-    try {
-        out->insert(out->end(), data, data + length);
-    } catch (...) {
+    auto* sink = static_cast<TWriterSink*>(gif->UserData);
+    if (length < 0 || !sink->Append(data, static_cast<std::size_t>(length)))
         return 0; // a short write: giflib reports it as a write error
-    }
     return length;
 }
 
@@ -168,7 +169,9 @@ struct TGifCloser {
     }
 };
 
-void CheckGif(int status, GifFileType* gif) {
+void CheckGif(int status, GifFileType* gif, const TWriterSink& sink) {
+    if (sink.Failed())
+        throw OutOfMemoryError("GIF writer");
     if (status != GIF_OK) {
         const char* text = GifErrorString(gif->Error);
         Fail(text != nullptr ? text : "cannot encode the picture");
@@ -177,7 +180,7 @@ void CheckGif(int status, GifFileType* gif) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeGif(const TPixelView& picture) {
+std::vector<std::uint8_t> EncodeGif(const TPixelView& picture) try {
     CheckWritable(picture, "GIF writer", kMaxSide);
     const TQuantised quantised = Quantise(picture);
 
@@ -190,31 +193,37 @@ std::vector<std::uint8_t> EncodeGif(const TPixelView& picture) {
     std::unique_ptr<ColorMapObject, void (*)(ColorMapObject*)> map(
         GifMakeMapObject(kPaletteSize, colours), GifFreeMapObject);
     if (!map)
-        throw std::bad_alloc();
+        throw OutOfMemoryError("GIF writer");
 
-    std::vector<std::uint8_t> out;
+    TWriterSink sink;
     int error = 0;
-    std::unique_ptr<GifFileType, TGifCloser> gif(EGifOpen(&out, GifWriteData, &error));
+    std::unique_ptr<GifFileType, TGifCloser> gif(EGifOpen(&sink, GifWriteData, &error));
     if (!gif) {
         const char* text = GifErrorString(error);
         Fail(text != nullptr ? text : "cannot create the GIF encoder");
     }
     CheckGif(EGifPutScreenDesc(gif.get(), picture.Width, picture.Height, 8, 0, map.get()),
-             gif.get());
+             gif.get(), sink);
     CheckGif(EGifPutImageDesc(gif.get(), 0, 0, picture.Width, picture.Height, false, nullptr),
-             gif.get());
+             gif.get(), sink);
     std::vector<GifPixelType> row(static_cast<std::size_t>(picture.Width));
     for (int y = 0; y < picture.Height; ++y) {
         const std::uint8_t* src =
             quantised.Indices.data() +
             static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.Width);
         row.assign(src, src + picture.Width);
-        CheckGif(EGifPutLine(gif.get(), row.data(), picture.Width), gif.get());
+        CheckGif(EGifPutLine(gif.get(), row.data(), picture.Width), gif.get(), sink);
     }
     GifFileType* raw = gif.release();
-    if (EGifCloseFile(raw, &error) != GIF_OK) {
+    const int closed = EGifCloseFile(raw, &error);
+    // giflib does not check the write of the trailer byte, so the sink tells.
+    if (sink.Failed())
+        throw OutOfMemoryError("GIF writer");
+    if (closed != GIF_OK) {
         const char* text = GifErrorString(error);
         Fail(text != nullptr ? text : "cannot finish the GIF file");
     }
-    return out;
+    return sink.Take();
+} catch (const std::bad_alloc&) {
+    throw OutOfMemoryError("GIF writer");
 }

@@ -4,7 +4,7 @@
 // pixel is mapped onto the palette with Floyd-Steinberg error diffusion.
 #pragma once
 
-#include "codecs/uPictureWriter.h"
+#include "codecs/uWriterCommon.h"
 
 #include <cstdint>
 #include <vector>

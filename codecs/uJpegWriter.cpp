@@ -2,16 +2,21 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
+#include <cstdio> // jpeglib.h needs FILE and size_t declared before it
 #include <cstring>
+#include <new>
 
 #include <jpeglib.h>
+// after jpeglib.h, which it needs
+#include <jerror.h>
 
 namespace {
 
 // libjpeg's largest picture side.
 constexpr int kMaxSide = 65500;
+
+// The bytes libjpeg fills before they go to the sink.
+constexpr std::size_t kChunkSize = 16384;
 
 struct TJpegErrorManager {
     jpeg_error_mgr Base;
@@ -20,16 +25,20 @@ struct TJpegErrorManager {
 
 // Everything the compressor touches lives here, outside the frame that calls
 // setjmp, so that nothing in that frame changes between setjmp and longjmp.
+// libjpeg writes into Chunk through our own destination manager and each full
+// chunk goes to Sink; nothing of the output is ever allocated or freed by the
+// library, so a failure part way has nothing of it to clean up.
 struct TJpegJob {
     jpeg_compress_struct Info;
     TJpegErrorManager Error;
+    jpeg_destination_mgr Destination;
+    JOCTET Chunk[kChunkSize];
+    TWriterSink* Sink; // owned by the caller
     const std::uint32_t* Pixels;
     int Width;
     int Height;
     int Quality;
     unsigned char* RowBuffer; // Width * 3 bytes, owned by the caller
-    unsigned char* Output;    // allocated by libjpeg with malloc; the caller frees it
-    unsigned long OutputSize;
     char Message[JMSG_LENGTH_MAX];
 };
 
@@ -39,6 +48,32 @@ extern "C" void JpegErrorExit(j_common_ptr info) {
 }
 
 extern "C" void JpegOutputMessage(j_common_ptr) {}
+
+TJpegJob* JobOf(j_compress_ptr info) {
+    return static_cast<TJpegJob*>(info->client_data);
+}
+
+extern "C" void JpegInitDestination(j_compress_ptr info) {
+    TJpegJob* job = JobOf(info);
+    job->Destination.next_output_byte = job->Chunk;
+    job->Destination.free_in_buffer = kChunkSize;
+}
+
+// Called with the whole chunk full.
+extern "C" boolean JpegEmptyOutputBuffer(j_compress_ptr info) {
+    TJpegJob* job = JobOf(info);
+    if (!job->Sink->Append(job->Chunk, kChunkSize))
+        ERREXIT(info, JERR_FILE_WRITE); // the caller reports the sink's failure
+    job->Destination.next_output_byte = job->Chunk;
+    job->Destination.free_in_buffer = kChunkSize;
+    return TRUE;
+}
+
+extern "C" void JpegTermDestination(j_compress_ptr info) {
+    TJpegJob* job = JobOf(info);
+    if (!job->Sink->Append(job->Chunk, kChunkSize - job->Destination.free_in_buffer))
+        ERREXIT(info, JERR_FILE_WRITE);
+}
 
 // C-style: no object with a destructor is alive here. Returns false with the
 // library's message in job->Message on failure.
@@ -52,7 +87,11 @@ bool CompressJpeg(TJpegJob* job) {
         return false;
     }
     jpeg_create_compress(&job->Info);
-    jpeg_mem_dest(&job->Info, &job->Output, &job->OutputSize);
+    job->Info.client_data = job;
+    job->Destination.init_destination = JpegInitDestination;
+    job->Destination.empty_output_buffer = JpegEmptyOutputBuffer;
+    job->Destination.term_destination = JpegTermDestination;
+    job->Info.dest = &job->Destination;
     job->Info.image_width = static_cast<JDIMENSION>(job->Width);
     job->Info.image_height = static_cast<JDIMENSION>(job->Height);
     job->Info.input_components = 3;
@@ -80,19 +119,24 @@ bool CompressJpeg(TJpegJob* job) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeJpeg(const TPixelView& picture, int quality) {
+std::vector<std::uint8_t> EncodeJpeg(const TPixelView& picture, int quality) try {
     CheckWritable(picture, "JPEG writer", kMaxSide);
     std::vector<unsigned char> row(static_cast<std::size_t>(picture.Width) * 3);
+    TWriterSink sink;
     TJpegJob job;
     std::memset(&job, 0, sizeof job);
+    job.Sink = &sink;
     job.Pixels = picture.Pixels;
     job.Width = picture.Width;
     job.Height = picture.Height;
     job.Quality = std::clamp(quality, 0, 100);
     job.RowBuffer = row.data();
-    const bool ok = CompressJpeg(&job);
-    std::vector<std::uint8_t> bytes = TakeMallocBuffer(job.Output, job.OutputSize);
-    if (!ok)
+    if (!CompressJpeg(&job)) {
+        if (sink.Failed())
+            throw OutOfMemoryError("JPEG writer");
         throw EPictureWriteError(std::string("JPEG writer: ") + job.Message);
-    return bytes;
+    }
+    return sink.Take();
+} catch (const std::bad_alloc&) {
+    throw OutOfMemoryError("JPEG writer");
 }

@@ -1,7 +1,7 @@
 // The JPEG writer: a baseline JFIF file, three components, no progressive scans.
 #pragma once
 
-#include "codecs/uPictureWriter.h"
+#include "codecs/uWriterCommon.h"
 
 #include <cstdint>
 #include <vector>

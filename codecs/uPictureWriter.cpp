@@ -1,80 +1,43 @@
 #include "codecs/uPictureWriter.h"
 
-#include <cstdlib>
-
 #include "codecs/uBmpWriter.h"
 #include "codecs/uGifWriter.h"
 #include "codecs/uJpegWriter.h"
 #include "codecs/uPngWriter.h"
 
-const std::array<TRgb, 16> StandardColors16 = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+namespace {
+
+// One row per save format: the writer and the setting it takes.
+struct TWriterRow {
+    TSaveFormat Format;
+    std::vector<std::uint8_t> (*Encode)(const TPixelView& picture, const TSaveOptions& options);
 };
 
-const std::array<TRgb, 20> StaticSystemColors = {
-    // indices 0..9
-    0x000000,
-    0x800000,
-    0x008000,
-    0x808000,
-    0x000080,
-    0x800080,
-    0x008080,
-    0xC0C0C0,
-    0xC0DCC0,
-    0xA6CAF0,
-    // indices 246..255
-    0xFFFBF0,
-    0xA0A0A4,
-    0x808080,
-    0xFF0000,
-    0x00FF00,
-    0xFFFF00,
-    0x0000FF,
-    0xFF00FF,
-    0x00FFFF,
-    0xFFFFFF,
+const TWriterRow kWriters[] = {
+    {TSaveFormat::Jpeg,
+     [](const TPixelView& p, const TSaveOptions& o) { return EncodeJpeg(p, o.JpgCompress); }},
+    {TSaveFormat::Png,
+     [](const TPixelView& p, const TSaveOptions& o) { return EncodePng(p, o.PngCompress); }},
+    {TSaveFormat::Bmp,
+     [](const TPixelView& p, const TSaveOptions& o) {
+         return EncodeBmp(p, BmpBitsForMaxColor(o.MaxColor));
+     }},
+    {TSaveFormat::Gif, [](const TPixelView& p, const TSaveOptions&) { return EncodeGif(p); }},
 };
 
-void CheckWritable(const TPixelView& picture, const char* writer, int maxSide) {
-    if (picture.Width <= 0 || picture.Height <= 0)
-        throw EPictureWriteError(std::string(writer) + ": cannot write an empty picture");
-    if (picture.Pixels == nullptr)
-        throw EPictureWriteError(std::string(writer) + ": the picture has no pixels");
-    if (picture.Width > maxSide || picture.Height > maxSide)
-        throw EPictureWriteError(
-            std::string(writer) + ": the picture is " + std::to_string(picture.Width) + " x " +
-            std::to_string(picture.Height) + " pixels; this format allows at most " +
-            std::to_string(maxSide) + " pixels a side");
-}
+} // namespace
 
 TSaveFormat SaveFormatFromFilterIndex(int filterIndex) {
-    if (filterIndex < 1 || filterIndex > 4)
-        throw std::invalid_argument("no picture format for file type " +
-                                    std::to_string(filterIndex));
-    return static_cast<TSaveFormat>(filterIndex);
+    for (const TWriterRow& row : kWriters)
+        if (static_cast<int>(row.Format) == filterIndex)
+            return row.Format;
+    throw std::invalid_argument("no picture format for file type " + std::to_string(filterIndex));
 }
 
 std::vector<std::uint8_t> EncodePicture(TSaveFormat format, const TPixelView& picture,
                                         const TSaveOptions& options) {
-    switch (format) {
-    case TSaveFormat::Jpeg:
-        return EncodeJpeg(picture, options.JpgCompress);
-    case TSaveFormat::Png:
-        return EncodePng(picture, options.PngCompress);
-    case TSaveFormat::Bmp:
-        return EncodeBmp(picture, BmpBitsForMaxColor(options.MaxColor));
-    case TSaveFormat::Gif:
-        return EncodeGif(picture);
-    }
+    for (const TWriterRow& row : kWriters)
+        if (row.Format == format)
+            return row.Encode(picture, options);
     throw std::invalid_argument("unknown picture format");
-}
-
-std::vector<std::uint8_t> TakeMallocBuffer(unsigned char* Data, std::size_t Size) {
-    struct TFree {
-        unsigned char* Data;
-        ~TFree() { std::free(Data); }
-    } owner{Data};
-    return Data ? std::vector<std::uint8_t>(Data, Data + Size) : std::vector<std::uint8_t>();
 }

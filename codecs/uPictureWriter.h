@@ -1,67 +1,11 @@
-// What the picture writers share: the picture they take, their error type, the
-// fixed palettes, and the one entry point that picks a writer by save format.
+// The one entry point that picks a picture writer by save format. Including this
+// also brings what every writer shares (the picture view, the error type).
 #pragma once
 
-#include "codecs/TDecodedPicture.h"
+#include "codecs/uWriterCommon.h"
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
-#include <stdexcept>
-#include <string>
 #include <vector>
-
-// A read-only view of a rendered picture: Width * Height pixels, rows from the
-// top, each 0xAARRGGBB. The writers use red, green and blue only; alpha is
-// ignored, so whoever renders the picture must have flattened it already.
-struct TPixelView {
-    int Width = 0;
-    int Height = 0;
-    const std::uint32_t* Pixels = nullptr;
-
-    TPixelView() = default;
-    TPixelView(int width, int height, const std::uint32_t* pixels)
-        : Width(width), Height(height), Pixels(pixels) {}
-    // NOLINTNEXTLINE(google-explicit-constructor): a decoded picture is a picture.
-    TPixelView(const TDecodedPicture& picture)
-        : Width(picture.Width), Height(picture.Height), Pixels(picture.Pixels.data()) {}
-
-    const std::uint32_t* Row(int y) const {
-        return Pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(Width);
-    }
-};
-
-// A picture that could not be encoded. The message says which writer failed and why.
-class EPictureWriteError : public std::runtime_error {
-public:
-    explicit EPictureWriteError(const std::string& message) : std::runtime_error(message) {}
-};
-
-// Throws EPictureWriteError ("<writer>: ...") for an empty picture, a missing
-// pixel buffer or a side longer than maxSide.
-void CheckWritable(const TPixelView& picture, const char* writer, int maxSide);
-
-// A palette colour, 0x00RRGGBB.
-using TRgb = std::uint32_t;
-
-// The 16 standard colours of 4-bit pictures, in their usual index order:
-// black, maroon, green, olive, navy, purple, teal, silver, grey, red, lime,
-// yellow, blue, fuchsia, aqua, white.
-extern const std::array<TRgb, 16> StandardColors16;
-
-// The 20 static system colours: the 16 standard colours plus four extras (money
-// green C0DCC0, sky blue A6CAF0, cream FFFBF0, medium grey A0A0A4). In a 256-entry
-// palette the first ten sit at indices 0..9 and the last ten at 246..255.
-extern const std::array<TRgb, 20> StaticSystemColors;
-
-// The bytes a C library wrote into a buffer it allocated with malloc, as a
-// vector; the buffer is freed (also when Data is null or Size is 0).
-std::vector<std::uint8_t> TakeMallocBuffer(unsigned char* Data, std::size_t Size);
-
-// The palette index that StaticSystemColors[i] takes in a 256-entry palette.
-inline int StaticSystemColorIndex(int i) {
-    return i < 10 ? i : 236 + i;
-}
 
 // The save formats, numbered as the file types of the save dialog.
 enum class TSaveFormat { Jpeg = 1, Png = 2, Bmp = 3, Gif = 4 };

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include <png.h>
 
@@ -18,29 +18,14 @@ struct TPngJob {
     int Height;
     int Level;
     unsigned char* RowBuffer; // Width * 3 bytes, owned by the caller
-    unsigned char* Output;    // grown with realloc; the caller frees it
-    std::size_t OutputSize;
-    std::size_t OutputCapacity;
+    TWriterSink* Sink;        // owned by the caller
     char Message[256];
 };
 
 extern "C" void PngWriteData(png_structp png, png_bytep data, png_size_t length) {
     TPngJob* job = static_cast<TPngJob*>(png_get_io_ptr(png));
-    if (length > job->OutputCapacity - job->OutputSize) {
-        std::size_t capacity = std::max<std::size_t>(job->OutputCapacity * 2, 4096);
-        while (capacity - job->OutputSize < length) {
-            if (capacity > (~std::size_t(0)) / 2)
-                png_error(png, "out of memory");
-            capacity *= 2;
-        }
-        void* grown = std::realloc(job->Output, capacity);
-        if (grown == nullptr)
-            png_error(png, "out of memory");
-        job->Output = static_cast<unsigned char*>(grown);
-        job->OutputCapacity = capacity;
-    }
-    std::memcpy(job->Output + job->OutputSize, data, length);
-    job->OutputSize += length;
+    if (!job->Sink->Append(data, length))
+        png_error(png, "cannot store the file"); // the caller reports the sink's failure
 }
 
 extern "C" void PngFlush(png_structp) {}
@@ -100,21 +85,26 @@ bool CompressPng(TPngJob* job) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodePng(const TPixelView& picture, int level) {
+std::vector<std::uint8_t> EncodePng(const TPixelView& picture, int level) try {
     // The PNG format itself allows 2^31 - 1; libpng refuses sides beyond its
     // default user limit with a message of its own.
     CheckWritable(picture, "PNG writer", 0x7FFFFFFF);
     std::vector<unsigned char> row(static_cast<std::size_t>(picture.Width) * 3);
+    TWriterSink sink;
     TPngJob job;
     std::memset(&job, 0, sizeof job);
+    job.Sink = &sink;
     job.Pixels = picture.Pixels;
     job.Width = picture.Width;
     job.Height = picture.Height;
     job.Level = std::clamp(level, 0, 9);
     job.RowBuffer = row.data();
-    const bool ok = CompressPng(&job);
-    std::vector<std::uint8_t> bytes = TakeMallocBuffer(job.Output, job.OutputSize);
-    if (!ok)
+    if (!CompressPng(&job)) {
+        if (sink.Failed())
+            throw OutOfMemoryError("PNG writer");
         throw EPictureWriteError(std::string("PNG writer: ") + job.Message);
-    return bytes;
+    }
+    return sink.Take();
+} catch (const std::bad_alloc&) {
+    throw OutOfMemoryError("PNG writer");
 }

@@ -3,7 +3,7 @@
 // of at most 65535 bytes.
 #pragma once
 
-#include "codecs/uPictureWriter.h"
+#include "codecs/uWriterCommon.h"
 
 #include <cstdint>
 #include <vector>

@@ -4,7 +4,7 @@
 
 #include "codecs/TDecodedPicture.h"
 #include "codecs/uMagickReader.h"
-#include "codecs/uPictureWriter.h"
+#include "codecs/uWriterCommon.h"
 
 #include <cstdint>
 #include <cstdlib>
