@@ -244,10 +244,12 @@ TEST_F(WindowDocument, RebuildComesBackAtTheChosenZoom) {
     EXPECT_EQ(win->ImgView->Layers().Count(), 0);
     EXPECT_FLOAT_EQ(win->ImgView->Scale(), 2.0f);
 
-    // A box text that is no zoom leaves the scale of the new canvas at 100%.
+    // A box text that is no zoom gives way to the zoom there is, which the
+    // next rebuild keeps.
     win->LeftPanel->ScaleCombo->setEditText(QStringLiteral("abc"));
+    EXPECT_EQ(win->LeftPanel->ScaleCombo->currentText(), QStringLiteral("200%"));
     win->RebuildPicture();
-    EXPECT_FLOAT_EQ(win->ImgView->Scale(), 1.0f);
+    EXPECT_FLOAT_EQ(win->ImgView->Scale(), 2.0f);
 }
 
 TEST_F(WindowDocument, ATimerThatFiresDuringARebuildWaitsForItsEnd) {
