@@ -1,6 +1,11 @@
 #include "main/TLeftPanel.h"
 
+#include "CommUnit/TThumbnailViewer.h"
+#include "engine/TColor32.h"
+
 #include <QCheckBox>
+#include <QHBoxLayout>
+#include <QToolButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,6 +18,7 @@ namespace {
 
 constexpr int kPanelWidth = 185;
 constexpr int kTabBarHeight = 30;
+constexpr int kPicListWidth = 105;
 
 const char* const kScaleItems[] = {"25%",  "50%",  "75%",  "100%", "200%",
                                    "300%", "400%", "800%", "1600%"};
@@ -80,10 +86,47 @@ TLeftPanel::TLeftPanel(QWidget* Parent) : QWidget(Parent) {
     adjust->addWidget(lbOpacity);
     adjust->addWidget(LayerOpacity);
 
+    // The picture list: thumbnails of 70 x 50 in cells of 80 x 60, one column,
+    // and the buttons of the list's commands beside them.
+    pnlLayerIndex =
+        Named(new QGroupBox(QStringLiteral("Pictures List"), lpProperties), "pnlLayerIndex");
+    lvPicList = Named(new TThumbnailViewer(pnlLayerIndex), "lvPicList");
+    lvPicList->SetCellSize(QSize(80, 60));
+    lvPicList->SetSpacing(4);
+    lvPicList->SetColor(clAppWorkSpace);
+    lvPicList->setFixedWidth(kPicListWidth);
+    const struct {
+        QToolButton** Button;
+        const char* Name;
+        const char* Caption;
+        const char* Hint;
+    } buttons[] = {
+        {&btnAdd, "btnAdd", "Insert", "Insert a new picture"},
+        {&btnDel, "btnDel", "Remove", "Remove the selected picture"},
+        {&btnUp, "btnUp", "Up", "Move up the selected picture"},
+        {&btnDown, "btnDown", "Down", "Move down the selected picture"},
+        {&btnEdit, "btnEdit", "Edit pic", ""},
+    };
+    auto* buttonColumn = new QVBoxLayout;
+    buttonColumn->setSpacing(4);
+    for (const auto& b : buttons) {
+        *b.Button = Named(new QToolButton(pnlLayerIndex), b.Name);
+        (*b.Button)->setText(QString::fromLatin1(b.Caption));
+        (*b.Button)->setToolTip(QString::fromLatin1(b.Hint));
+        (*b.Button)->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        (*b.Button)->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        buttonColumn->addWidget(*b.Button);
+    }
+    buttonColumn->addStretch(1);
+    auto* listRow = new QHBoxLayout(pnlLayerIndex);
+    listRow->setContentsMargins(4, 4, 4, 4);
+    listRow->addWidget(lvPicList);
+    listRow->addLayout(buttonColumn, 1);
+
     PropertiesLayout = new QVBoxLayout(lpProperties);
     PropertiesLayout->setContentsMargins(4, 4, 4, 4);
     PropertiesLayout->addWidget(ghPicture);
-    PropertiesLayout->addStretch(1);
+    PropertiesLayout->addWidget(pnlLayerIndex, 1);
 
     ExplorerLayout = new QVBoxLayout(lpPicture);
     ExplorerLayout->setContentsMargins(4, 4, 4, 4);

@@ -1,6 +1,7 @@
 // The left side of the main window: the tab bar TabBarLeft over the page list
 // plLeft, whose "Properties " page lpProperties holds the adjustment controls
-// and whose "Explorer" page lpPicture holds the folder explorer.
+// and the picture list, and whose "Explorer" page lpPicture holds the folder
+// explorer.
 #pragma once
 
 #include <QWidget>
@@ -12,6 +13,8 @@ class QLabel;
 class QSlider;
 class QStackedWidget;
 class QTabBar;
+class QToolButton;
+class TThumbnailViewer;
 class QVBoxLayout;
 
 class TLeftPanel : public QWidget {
@@ -33,6 +36,15 @@ public:
     QCheckBox* cbCropped;
     QLabel* lbOpacity;
     QSlider* LayerOpacity;
+    // The "Pictures List" panel: the thumbnails of the picture list and the
+    // buttons of its commands.
+    QGroupBox* pnlLayerIndex;
+    TThumbnailViewer* lvPicList;
+    QToolButton* btnAdd;
+    QToolButton* btnDel;
+    QToolButton* btnUp;
+    QToolButton* btnDown;
+    QToolButton* btnEdit;
     // The layouts of the two pages, for the panels that join them.
     QVBoxLayout* PropertiesLayout;
     QVBoxLayout* ExplorerLayout;

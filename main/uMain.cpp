@@ -1,9 +1,11 @@
 #include "main/uMain.h"
 
+#include "CommUnit/TThumbnailViewer.h"
 #include "engine/TImgView32.h"
 #include "main/TLeftPanel.h"
 #include "main/uActions.h"
 #include "main/uErrorMessage.h"
+#include "main/uOpenPicturesDialog.h"
 #include "main/uProgramArguments.h"
 #include "main/uSaveCommand.h"
 #include "main/uSaveDialog.h"
@@ -19,6 +21,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -36,6 +39,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -81,6 +85,7 @@ TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFold
 
     CreateControls();
     WireLayerEditing();
+    WirePictureList();
     FPreviousErrorReporter = SetEventErrorReporter(ErrorBoxReporter(this));
     FDocument = std::make_unique<TMergeDocument>(ImgView->Bitmap(), ImgView->Layers(), this);
     FDocument->Saved = true;
@@ -497,6 +502,40 @@ void TfrmMain::WireLayerEditing() {
         FActions->SetHandler(QString::fromLatin1(c.Name), [this, h = c.Handler] { (this->*h)(); });
 }
 
+void TfrmMain::WirePictureList() {
+    OpenPicDlg = new TOpenPicturesDialog(this);
+    ReloadTimer = new QTimer(this);
+    ReloadTimer->setObjectName(QStringLiteral("ReloadTimer"));
+    ReloadTimer->setInterval(1000);
+    connect(ReloadTimer, &QTimer::timeout, this,
+            [this] { RunCommand(this, [this] { ReloadTimerTimer(); }); });
+    TThumbnailViewer* viewer = LeftPanel->lvPicList;
+    viewer->OnMouseDown = [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
+        RunCommand(this, [this] { lvPicListMouseDown(); });
+    };
+    viewer->OnSelectionChanged = [this] { RunCommand(this, [this] { lvPicListMouseDown(); }); };
+    const struct {
+        const char* Name;
+        void (TfrmMain::*Handler)();
+        QToolButton* Button;
+    } commands[] = {
+        {"ActAddPic", &TfrmMain::ActAddPicExecute, LeftPanel->btnAdd},
+        {"ActDelPic", &TfrmMain::ActDelPicExecute, LeftPanel->btnDel},
+        {"ActUpPic", &TfrmMain::ActUpPicExecute, LeftPanel->btnUp},
+        {"ActDownPic", &TfrmMain::ActDownPicExecute, LeftPanel->btnDown},
+        {"ActEditPic", nullptr, LeftPanel->btnEdit},
+    };
+    for (const auto& c : commands) {
+        const QString name = QString::fromLatin1(c.Name);
+        if (c.Handler)
+            FActions->SetHandler(name, [this, h = c.Handler] { (this->*h)(); });
+        const QString caption = c.Button->text();
+        const QString hint = c.Button->toolTip();
+        TMainActions::BindButton(c.Button, FActions->Action(name), caption);
+        c.Button->setToolTip(hint);
+    }
+}
+
 void TfrmMain::ImgViewMouseDown(TCustomImage32*, TMouseButton, TShiftState, int, int,
                                 TCustomLayer* Layer) {
     if (!Layer)
@@ -581,6 +620,103 @@ void TfrmMain::ActAutoFitExecute() {
 }
 
 void TfrmMain::PictureListChanged() {
+    TThumbnailViewer* viewer = LeftPanel->lvPicList;
+    const std::vector<QImage>& thumbnails = FDocument->ImgPicList;
+    viewer->SetCount(int(thumbnails.size()));
+    for (std::size_t i = 0; i < thumbnails.size(); ++i)
+        viewer->SetImage(int(i), thumbnails[i]);
+}
+
+// The picture list
+
+void TfrmMain::ActAddPicExecute() {
+    if (!OpenPicDlg->Execute(QString::fromStdString(IniOption.ScrIniPath)))
+        return;
+    std::vector<std::string> files;
+    for (const QString& file : OpenPicDlg->Files)
+        files.push_back(file.toStdString());
+    IniOption.ScrIniPath =
+        QDir::toNativeSeparators(QFileInfo(OpenPicDlg->Files.first()).absolutePath())
+            .toStdString();
+    if (IniOption.ScrIniPath.empty() || IniOption.ScrIniPath.back() != QDir::separator().toLatin1())
+        IniOption.ScrIniPath += QDir::separator().toLatin1();
+    FDocument->WhenIdle([this, files] {
+        FDocument->AddPictures(files);
+        PictureListChanged();
+        StartReload();
+    });
+}
+
+void TfrmMain::ActDelPicExecute() {
+    const int i = LeftPanel->lvPicList->SelectedIndex();
+    if (i < 0)
+        return;
+    FDocument->WhenIdle([this, i] {
+        if (!FDocument->DeleteListEntry(i))
+            return;
+        PictureListChanged();
+        StartReload();
+    });
+}
+
+void TfrmMain::ActUpPicExecute() {
+    const int i = LeftPanel->lvPicList->SelectedIndex();
+    FDocument->WhenIdle([this, i] {
+        if (!FDocument->MoveListEntry(i, -1))
+            return;
+        PictureListChanged();
+        LeftPanel->lvPicList->SetSelectedIndex(i - 1);
+        StartReload();
+    });
+}
+
+void TfrmMain::ActDownPicExecute() {
+    const int i = LeftPanel->lvPicList->SelectedIndex();
+    FDocument->WhenIdle([this, i] {
+        if (!FDocument->MoveListEntry(i, 1))
+            return;
+        PictureListChanged();
+        LeftPanel->lvPicList->SetSelectedIndex(i + 1);
+        StartReload();
+    });
+}
+
+void TfrmMain::StartReload() {
+    FDocument->ReloadTicks = 0;
+    if (!ReloadTimer->isActive())
+        ReloadTimer->start();
+}
+
+void TfrmMain::CancelReload() {
+    ReloadTimer->stop();
+    FDocument->ReloadTicks = 0;
+}
+
+void TfrmMain::ReloadTimerTimer() {
+    // A tick while a rebuild reads its pictures waits for its end; ticks that
+    // come meanwhile are one tick.
+    if (FReloadTickWaiting)
+        return;
+    FReloadTickWaiting = true;
+    FDocument->WhenIdle([this] {
+        FReloadTickWaiting = false;
+        if (!FDocument->ReloadTick())
+            return;
+        // Stopped before the rebuild: one that fails or takes long is not
+        // started again at every tick.
+        ReloadTimer->stop();
+        RebuildPicture();
+    });
+}
+
+void TfrmMain::lvPicListMouseDown() {
+    const int i = LeftPanel->lvPicList->SelectedIndex();
+    if (i < 0 || std::size_t(i) >= FDocument->PicFileList.size() ||
+        std::size_t(i) >= FDocument->ImgPicList.size())
+        return;
+    FDocument->CurrentPicFile = FDocument->PicFileList[std::size_t(i)];
+    SetStatusPanelText(1, QString::fromStdString(FDocument->CurrentPicFile));
+    UpdateActions();
 }
 
 // TDocumentView

@@ -25,7 +25,9 @@ class TImage32;
 class TImgView32;
 class TLeftPanel;
 class TMainActions;
+class TOpenPicturesDialog;
 class TSaveDialog;
+class QTimer;
 
 class QProgressBar;
 
@@ -94,6 +96,19 @@ public:
     void ActFlattenPictureExecute() { FDocument->FlattenPicture(); }
     void ActScaledPictureExecute() { FDocument->ToggleSelectedScaled(); }
     void ActAutoFitExecute();
+
+    // The picture list's commands and handlers.
+    void ActAddPicExecute();
+    void ActDelPicExecute();
+    void ActUpPicExecute();
+    void ActDownPicExecute();
+    void ReloadTimerTimer();
+    void lvPicListMouseDown();
+    // A change of the list: the rebuild follows on the third tick after the
+    // last change.
+    void StartReload();
+    // Drops a rebuild that a change of the list has asked for (New, Reset).
+    void CancelReload();
     // The Exit command: asks to save a new picture, then closes the window.
     void ActExitExecute();
     // The Save command: the merged picture into the file and type chosen in
@@ -123,6 +138,10 @@ public:
     QMenu* pmenuRotate;
     // The picture save dialog, kept with its file, type and default extension.
     TSaveDialog* SavePicDlg;
+    // The picture open dialog of "Insert Pictures".
+    TOpenPicturesDialog* OpenPicDlg;
+    // Rebuilds the grid a while after the picture list changed (1000 ms ticks).
+    QTimer* ReloadTimer;
     // The activity log, "Log.dat" in the settings folder once the window is shown.
     TLogFile LogFileMain;
     // The printer and save dialog of the log window (the real ones when empty).
@@ -149,6 +168,8 @@ private:
     void CreateControls();
     // Connects the canvas, the adjustment controls and the layer commands.
     void WireLayerEditing();
+    // Connects the picture list, its buttons, commands and reload timer.
+    void WirePictureList();
     // The picture list changed: the list viewer shows it again.
     void PictureListChanged();
     void LoadSettings();
@@ -187,4 +208,6 @@ private:
     bool FCloseWhenIdle = false;
     // The zoom box's text is being set by the program, not typed.
     bool FSettingScaleText = false;
+    // A tick of the reload timer waits for the end of a rebuild.
+    bool FReloadTickWaiting = false;
 };

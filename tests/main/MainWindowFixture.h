@@ -6,6 +6,7 @@
 
 #include "main/uLogWindow.h"
 #include "main/uMain.h"
+#include "main/uOpenPicturesDialog.h"
 #include "main/uSaveDialog.h"
 #include "settings/uIniOption.h"
 #include "tests/engine/GuiApplication.h"
@@ -154,6 +155,7 @@ protected:
     std::unique_ptr<TfrmMain> Start() {
         auto win = std::make_unique<TfrmMain>(SettingsFolder(), AppFolder());
         win->SavePicDlg->Chooser = [](TSaveDialog&) { return false; };
+        win->OpenPicDlg->Chooser = [](TOpenPicturesDialog&, const QString&) { return false; };
         win->LogWindowServices.Printer = std::make_shared<TFakeLogPrinter>();
         win->LogWindowServices.SaveChooser = [](TSaveDialog&) { return false; };
         win->LogWindowServices.Run = [](TFoLog&) {};

@@ -1,0 +1,25 @@
+// The picture open dialog: several files at once, the file types of every
+// picture the program reads, starting in a given folder.
+#pragma once
+
+#include <QFileDialog>
+#include <QStringList>
+
+#include <functional>
+
+class TOpenPicturesDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    explicit TOpenPicturesDialog(QWidget* Parent);
+
+    // The files chosen last, in the order the dialog lists them.
+    QStringList Files;
+
+    // When set, runs in place of the dialog: it sees the starting folder, may
+    // fill Files, and answers false to cancel.
+    using TChooser = std::function<bool(TOpenPicturesDialog&, const QString& Folder)>;
+    TChooser Chooser;
+
+    // Shows the dialog modally in Folder. True when files were chosen.
+    bool Execute(const QString& Folder);
+};
