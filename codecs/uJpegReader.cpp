@@ -3,9 +3,11 @@
 #include "codecs/ECodecError.h"
 #include "codecs/uExifOrientation.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <memory>
 
 #include <jpeglib.h>
@@ -237,4 +239,89 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
 TDecodedPicture DecodeJpegFile(const std::string& path, const TDecodeOptions& options) {
     const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
     return DecodeJpeg(bytes.data(), bytes.size(), options);
+}
+
+namespace {
+
+// Walks the segments from the start of the data to the frame header. read(at,
+// out, count) fills out with count bytes from offset at, false when they are not
+// all there.
+template <typename TRead> std::size_t CoefficientBytesFromFrame(TRead read) {
+    // The frame header follows the metadata segments (EXIF, colour profiles),
+    // which rarely reach this far.
+    constexpr std::uint64_t kSearched = 1024 * 1024;
+    std::uint8_t b[4] = {};
+    if (!read(0, b, 2) || b[0] != 0xFF || b[1] != 0xD8)
+        return 0;
+    std::uint64_t at = 2;
+    for (;;) {
+        if (at + 2 > kSearched || !read(at, b, 2) || b[0] != 0xFF)
+            return 0;
+        if (b[1] == 0xFF) { // a fill byte before the marker
+            at += 1;
+            continue;
+        }
+        at += 2;
+        if (b[1] == 0x01 || (b[1] >= 0xD0 && b[1] <= 0xD7)) // markers without a length
+            continue;
+        if (b[1] == 0xDA || b[1] == 0xD9) // a scan or the end before any frame
+            return 0;
+        if (!read(at, b + 2, 2))
+            return 0;
+        const std::size_t length = std::size_t(b[2]) << 8 | b[3];
+        const unsigned marker = b[1];
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (length < 2)
+            return 0;
+        if (!frame) {
+            at += length;
+            continue;
+        }
+        const bool progressive =
+            marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+        std::uint8_t f[6 + 3 * 255];
+        if (!progressive || length < 8 || length - 2 > sizeof f || !read(at + 2, f, length - 2))
+            return 0;
+        const std::size_t height = std::size_t(f[1]) << 8 | f[2];
+        const std::size_t width = std::size_t(f[3]) << 8 | f[4];
+        const int components = f[5];
+        if (6 + 3 * std::size_t(components) > length - 2)
+            return 0;
+        int hMax = 1, vMax = 1;
+        for (int c = 0; c < components; ++c) {
+            hMax = std::max(hMax, f[6 + 3 * c + 1] >> 4);
+            vMax = std::max(vMax, f[6 + 3 * c + 1] & 15);
+        }
+        std::size_t bytes = 0;
+        for (int c = 0; c < components; ++c) {
+            const int h = std::max(1, f[6 + 3 * c + 1] >> 4);
+            const int v = std::max(1, f[6 + 3 * c + 1] & 15);
+            const std::size_t w = (width * h + hMax - 1) / hMax;
+            const std::size_t hh = (height * v + vMax - 1) / vMax;
+            // 64 coefficients of two bytes for each block of 8 x 8 samples.
+            bytes += (w + 7) / 8 * ((hh + 7) / 8) * 128;
+        }
+        return bytes;
+    }
+}
+
+} // namespace
+
+std::size_t ProgressiveJpegCoefficientBytes(const std::uint8_t* data, std::size_t size) {
+    return CoefficientBytesFromFrame([&](std::uint64_t at, std::uint8_t* out, std::size_t count) {
+        if (data == nullptr || at > size || count > size - at)
+            return false;
+        std::memcpy(out, data + at, count);
+        return true;
+    });
+}
+
+std::size_t ProgressiveJpegCoefficientBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return CoefficientBytesFromFrame([&](std::uint64_t at, std::uint8_t* out, std::size_t count) {
+        in.clear();
+        in.seekg(std::streamoff(at));
+        return bool(in.read(reinterpret_cast<char*>(out), std::streamsize(count)));
+    });
 }

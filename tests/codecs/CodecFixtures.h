@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <stdlib.h>
+
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <magick/api.h>
@@ -58,6 +60,24 @@ inline Bytes MakeExif(int orientation, bool bigEndian = false, bool withPrefix =
     u16(0);
     u32(0);
     return b;
+}
+
+// ---- Files ----
+// A new empty folder in the system's temporary folder, with a trailing slash.
+inline std::string TempFolder() {
+    std::string dir = P_tmpdir "/codec_test_XXXXXX";
+    if (mkdtemp(dir.data()) == nullptr)
+        throw std::runtime_error("cannot make a temporary folder");
+    return dir + "/";
+}
+
+inline void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr)
+        throw std::runtime_error("cannot write " + path);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (std::fclose(f) != 0 || !written)
+        throw std::runtime_error("cannot write " + path);
 }
 
 // ---- PNG ----

@@ -10,22 +10,10 @@
 #include <thread>
 
 using fixtures::Bytes;
+using fixtures::TempFolder;
+using fixtures::WriteFile;
 
 namespace {
-
-std::string TempFolder() {
-    std::string dir = testing::TempDir() + "codec_registry_XXXXXX";
-    if (mkdtemp(dir.data()) == nullptr)
-        throw std::runtime_error("cannot make a temporary folder");
-    return dir + "/";
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
 
 Bytes SmallPng() {
     fixtures::PngSpec s;

@@ -170,3 +170,61 @@ TEST(JpegReader, RefusesHugePicturesBeforeDecoding) {
         EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos);
     }
 }
+
+TEST(JpegCoefficientBytes, ComeFromTheFrameHeaderOfProgressiveFiles) {
+    auto jpeg = [](int components, bool progressive, bool exif) {
+        JpegSpec spec;
+        spec.Width = 100;
+        spec.Height = 60;
+        spec.Components = components;
+        spec.InSpace = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+        spec.Progressive = progressive;
+        if (exif)
+            spec.Exif = fixtures::MakeExif(6);
+        spec.Samples.assign(std::size_t(100) * 60 * components, 128);
+        return fixtures::WriteJpeg(spec);
+    };
+    // The fixture writes every component at full size: 13 x 8 blocks each.
+    const std::size_t blocks = 13 * 8 * 128;
+    Bytes truncated = jpeg(3, true, true);
+    truncated.resize(40);
+    // A fill byte before a marker, and markers without a length, are stepped over.
+    Bytes padded = jpeg(1, true, false);
+    padded.insert(padded.begin() + 2, {0xFF, 0xFF, 0x01, 0xFF, 0xD0});
+    // The frame header comes after more than a MiB of metadata.
+    Bytes late = jpeg(1, true, false);
+    Bytes comment = {0xFF, 0xFE, 0xFF, 0xFF};
+    comment.resize(0xFFFF + 2, 'x');
+    for (int i = 0; i < 17; ++i)
+        late.insert(late.begin() + 2, comment.begin(), comment.end());
+    fixtures::PngSpec png;
+    png.Samples = {1, 2, 3};
+    const struct {
+        const char* Name;
+        Bytes File;
+        std::size_t Expected;
+    } cases[] = {
+        {"progressive", jpeg(3, true, false), 3 * blocks},
+        {"progressive with EXIF", jpeg(3, true, true), 3 * blocks},
+        {"progressive grey", jpeg(1, true, false), blocks},
+        {"fill bytes and lone markers", padded, blocks},
+        {"frame header too late", late, 0},
+        {"baseline", jpeg(3, false, true), 0},
+        {"truncated", truncated, 0},
+        {"empty", Bytes(), 0},
+        {"PNG", fixtures::WritePng(png), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(ProgressiveJpegCoefficientBytes(c.File.data(), c.File.size()), c.Expected);
+    }
+
+    // From a file: the same walk.
+    const std::string dir = fixtures::TempFolder();
+    for (const auto& c : {cases[1], cases[4], cases[6]}) {
+        SCOPED_TRACE(c.Name);
+        fixtures::WriteFile(dir + "p.jpg", c.File);
+        EXPECT_EQ(ProgressiveJpegCoefficientBytes(dir + "p.jpg"), c.Expected);
+    }
+    EXPECT_EQ(ProgressiveJpegCoefficientBytes(dir + "missing.jpg"), 0u);
+}
