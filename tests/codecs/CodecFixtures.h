@@ -80,6 +80,50 @@ inline void WriteFile(const std::string& path, const Bytes& bytes) {
         throw std::runtime_error("cannot write " + path);
 }
 
+// ---- Icons ----
+// An icon file of 32-bit entries; each entry's pixels are rows from the top,
+// mask bits set where a pixel is clear.
+struct IconEntry {
+    unsigned Size;
+    std::vector<std::uint32_t> Pixels;
+};
+
+inline Bytes MakeIcon(const std::vector<IconEntry>& entries) {
+    Bytes head, body;
+    PutLE16(head, 0);
+    PutLE16(head, 1);
+    PutLE16(head, unsigned(entries.size()));
+    std::uint32_t offset = 6 + 16 * std::uint32_t(entries.size());
+    for (const IconEntry& e : entries) {
+        const unsigned maskRow = ((e.Size + 31) / 32) * 4;
+        Bytes dib;
+        for (std::uint32_t v : {40u, e.Size, e.Size * 2})
+            PutLE32(dib, v);
+        PutLE16(dib, 1);
+        PutLE16(dib, 32);
+        dib.insert(dib.end(), 24, 0);
+        for (unsigned y = e.Size; y-- > 0;)
+            for (unsigned x = 0; x < e.Size; ++x)
+                PutLE32(dib, e.Pixels[y * e.Size + x]); // B, G, R, A
+        for (unsigned y = e.Size; y-- > 0;) {
+            Bytes row(maskRow, 0);
+            for (unsigned x = 0; x < e.Size; ++x)
+                if ((e.Pixels[y * e.Size + x] >> 24) == 0)
+                    row[x / 8] |= std::uint8_t(0x80 >> (x % 8));
+            dib.insert(dib.end(), row.begin(), row.end());
+        }
+        head.insert(head.end(), {std::uint8_t(e.Size), std::uint8_t(e.Size), 0, 0});
+        PutLE16(head, 1);
+        PutLE16(head, 32);
+        PutLE32(head, std::uint32_t(dib.size()));
+        PutLE32(head, offset);
+        offset += std::uint32_t(dib.size());
+        body.insert(body.end(), dib.begin(), dib.end());
+    }
+    head.insert(head.end(), body.begin(), body.end());
+    return head;
+}
+
 // ---- PNG ----
 struct PngSpec {
     int Width = 1;
