@@ -2,7 +2,6 @@
 
 #include "codecs/ECodecError.h"
 #include "codecs/uAutodeskReader.h"
-#include "codecs/uExifOrientation.h"
 #include "codecs/uGifReader.h"
 #include "codecs/uIconAlpha.h"
 #include "codecs/uJpegReader.h"
@@ -114,62 +113,67 @@ TCodecKind Sniff(const std::uint8_t* data, std::size_t size) {
     throw ECodecError(TCodecFailure::Unsupported, "unknown kind of file");
 }
 
-TDecodedPicture DecodeKind(const std::uint8_t* data, std::size_t size, TCodecKind codec,
-                           const TDecodeOptions& options) {
-    switch (codec) {
-    case TCodecKind::Metafile:
-        return DecodeWithMagick(data, size, "WMF", options);
-    case TCodecKind::EnhancedMetafile:
-        throw ECodecError(TCodecFailure::Unsupported, "EMF: no decoder on this system");
-    case TCodecKind::Icon: {
-        TDecodedPicture picture = DecodeWithMagick(data, size, "ICO", options);
-        ApplyIconAlpha(picture, data, size);
-        return picture;
-    }
-    case TCodecKind::Bitmap:
-        return DecodeWithMagick(data, size, "BMP", options);
-    case TCodecKind::Jpeg:
-        return DecodeJpeg(data, size, options);
-    case TCodecKind::Png:
-        return DecodePng(data, size, options);
-    case TCodecKind::Gif:
-        return DecodeGif(data, size, options);
-    case TCodecKind::Tiff:
-        return DecodeTiff(data, size, options);
-    case TCodecKind::Targa:
-        return DecodeWithMagick(data, size, "TGA", options);
-    case TCodecKind::Eps:
-        return DecodeWithMagick(data, size, "EPS", options);
-    case TCodecKind::Pcx:
-        return DecodeWithMagick(data, size, "PCX", options);
-    case TCodecKind::Rla:
-        return DecodeWithMagick(data, size, "RLA", options);
-    case TCodecKind::Sgi:
-        return DecodeWithMagick(data, size, "SGI", options);
-    case TCodecKind::Psd:
-        return DecodePsd(data, size, options);
-    case TCodecKind::Pnm:
-        return DecodeWithMagick(data, size, "PNM", options);
-    case TCodecKind::Autodesk:
-        return DecodeAutodesk(data, size, options);
-    case TCodecKind::PhotoCd:
-        return DecodeWithMagick(data, size, "PCD", options);
-    case TCodecKind::DrHalo:
-        return DecodeWithMagick(data, size, "CUT", options);
-    case TCodecKind::PaintShopPro:
-        throw ECodecError(TCodecFailure::Unsupported, "PSP: no decoder for this format");
-    case TCodecKind::Generic:
-        return DecodeKind(data, size, Sniff(data, size), options);
-    case TCodecKind::WebP: {
-        TDecodedPicture picture = DecodeWithMagick(data, size, "WEBP", options);
-        ApplyExifOrientation(picture, WebPOrientation(data, size));
-        return picture;
-    }
-    case TCodecKind::Heif:
-        return DecodeWithMagick(data, size, "HEIF", options);
-    case TCodecKind::Avif:
-        return DecodeWithMagick(data, size, "AVIF", options);
-    }
+[[noreturn]] TDecodedPicture NoEmfDecoder(const std::uint8_t*, std::size_t, const TDecodeOptions&) {
+    throw ECodecError(TCodecFailure::Unsupported, "EMF: no decoder on this system");
+}
+
+[[noreturn]] TDecodedPicture NoPspDecoder(const std::uint8_t*, std::size_t, const TDecodeOptions&) {
+    throw ECodecError(TCodecFailure::Unsupported, "PSP: no decoder for this format");
+}
+
+TDecodedPicture DecodeByContent(const std::uint8_t* data, std::size_t size,
+                                const TDecodeOptions& options) {
+    return DecodeWithCodec(data, size, Sniff(data, size), options);
+}
+
+using TReadFunction = TDecodedPicture (*)(const std::uint8_t* data, std::size_t size,
+                                          const TDecodeOptions& options);
+using TAfterFunction = void (*)(TDecodedPicture& picture, const std::uint8_t* data,
+                                std::size_t size);
+
+// How one kind of codec decodes: with a reader function, or with GraphicsMagick
+// under its name for the format; then a step the result still needs.
+struct TCodecReader {
+    TCodecKind Kind;
+    TReadFunction Read; // nullptr: GraphicsMagick decodes it
+    const char* Magick; // GraphicsMagick's name of the format
+    TAfterFunction After;
+    // The loaders draw the pictures onto white. The readers of our own say so
+    // themselves; for the others the table marks them. The generic entry leaves
+    // it to the codec that the content chooses.
+    bool Drawn;
+};
+
+const TCodecReader kReaders[] = {
+    {TCodecKind::Metafile, nullptr, "WMF", nullptr, true},
+    {TCodecKind::EnhancedMetafile, NoEmfDecoder, nullptr, nullptr, true},
+    {TCodecKind::Icon, nullptr, "ICO", ApplyIconAlpha, true},
+    {TCodecKind::Bitmap, nullptr, "BMP", nullptr, false},
+    {TCodecKind::Jpeg, DecodeJpeg, nullptr, nullptr, true},
+    {TCodecKind::Png, DecodePng, nullptr, nullptr, true},
+    {TCodecKind::Gif, DecodeGif, nullptr, nullptr, true},
+    {TCodecKind::Tiff, DecodeTiff, nullptr, nullptr, false},
+    {TCodecKind::Targa, nullptr, "TGA", nullptr, false},
+    {TCodecKind::Eps, nullptr, "EPS", nullptr, false},
+    {TCodecKind::Pcx, nullptr, "PCX", nullptr, false},
+    {TCodecKind::Rla, nullptr, "RLA", nullptr, false},
+    {TCodecKind::Sgi, nullptr, "SGI", nullptr, false},
+    {TCodecKind::Psd, DecodePsd, nullptr, nullptr, false},
+    {TCodecKind::Pnm, nullptr, "PNM", nullptr, false},
+    {TCodecKind::Autodesk, DecodeAutodesk, nullptr, nullptr, false},
+    {TCodecKind::PhotoCd, nullptr, "PCD", nullptr, false},
+    {TCodecKind::DrHalo, nullptr, "CUT", nullptr, false},
+    {TCodecKind::PaintShopPro, NoPspDecoder, nullptr, nullptr, false},
+    {TCodecKind::Generic, DecodeByContent, nullptr, nullptr, false},
+    {TCodecKind::WebP, nullptr, "WEBP", ApplyWebPOrientation, false},
+    {TCodecKind::Heif, nullptr, "HEIF", nullptr, false},
+    {TCodecKind::Avif, nullptr, "AVIF", nullptr, false},
+};
+
+const TCodecReader& ReaderOf(TCodecKind codec) {
+    for (const TCodecReader& reader : kReaders)
+        if (reader.Kind == codec)
+            return reader;
     throw ECodecError(TCodecFailure::Unsupported, "unknown codec");
 }
 
@@ -206,17 +210,7 @@ std::string PictureOpenFilter() {
 }
 
 bool IsDrawnCodec(TCodecKind codec) {
-    switch (codec) {
-    case TCodecKind::Metafile:
-    case TCodecKind::EnhancedMetafile:
-    case TCodecKind::Icon:
-    case TCodecKind::Jpeg:
-    case TCodecKind::Png:
-    case TCodecKind::Gif:
-        return true;
-    default:
-        return false;
-    }
+    return ReaderOf(codec).Drawn;
 }
 
 std::string FileExtension(const std::string& path) {
@@ -229,9 +223,14 @@ std::string FileExtension(const std::string& path) {
 
 TDecodedPicture DecodeWithCodec(const std::uint8_t* data, std::size_t size, TCodecKind codec,
                                 const TDecodeOptions& options) {
-    TDecodedPicture picture = DecodeKind(data, size, codec, options);
-    if (codec != TCodecKind::Generic)
-        picture.Drawn = IsDrawnCodec(codec);
+    const TCodecReader& reader = ReaderOf(codec);
+    TDecodedPicture picture = reader.Read != nullptr
+                                  ? reader.Read(data, size, options)
+                                  : DecodeWithMagick(data, size, reader.Magick, options);
+    if (reader.After != nullptr)
+        reader.After(picture, data, size);
+    if (reader.Drawn)
+        picture.Drawn = true;
     return picture;
 }
 

@@ -23,3 +23,7 @@ int WebPOrientation(const std::uint8_t* data, std::size_t size) {
     }
     return 1;
 }
+
+void ApplyWebPOrientation(TDecodedPicture& picture, const std::uint8_t* data, std::size_t size) {
+    ApplyExifOrientation(picture, WebPOrientation(data, size));
+}

@@ -1,6 +1,8 @@
 // The EXIF orientation of a WebP file, which the WebP decoder does not apply.
 #pragma once
 
+#include "codecs/TDecodedPicture.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -8,3 +10,6 @@
 // 1 (upright) when the data is not a WebP file, has no EXIF chunk, or a chunk
 // before it claims more bytes than there are.
 int WebPOrientation(const std::uint8_t* data, std::size_t size);
+
+// Turns a picture decoded from the WebP file data upright by that orientation.
+void ApplyWebPOrientation(TDecodedPicture& picture, const std::uint8_t* data, std::size_t size);

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 
@@ -141,6 +142,24 @@ TEST(CodecRegistry, LooksUpWithoutRegardToCaseAndTheLaterEntryWins) {
         ASSERT_NE(entry, nullptr);
         EXPECT_EQ(entry->Description, c.Description);
         EXPECT_EQ(entry->Codec, c.Codec);
+    }
+}
+
+TEST(CodecRegistry, EveryKindHasAReaderAndOnlyTheClassicDrawnFormatsAreDrawn) {
+    const std::set<TCodecKind> drawn = {TCodecKind::Metafile, TCodecKind::EnhancedMetafile,
+                                        TCodecKind::Icon,     TCodecKind::Jpeg,
+                                        TCodecKind::Png,      TCodecKind::Gif};
+    for (int k = int(TCodecKind::Metafile); k <= int(TCodecKind::Avif); ++k) {
+        const TCodecKind kind = TCodecKind(k);
+        SCOPED_TRACE(k);
+        EXPECT_EQ(IsDrawnCodec(kind), drawn.count(kind) == 1);
+        // Nothing to decode: every reader refuses it with a reason of its own.
+        try {
+            DecodeWithCodec(nullptr, 0, kind);
+            ADD_FAILURE() << "decoded nothing";
+        } catch (const ECodecError& e) {
+            EXPECT_EQ(std::string(e.what()).find("unknown codec"), std::string::npos) << e.what();
+        }
     }
 }
 
