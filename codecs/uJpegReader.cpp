@@ -16,8 +16,12 @@
 
 namespace {
 
-// Progressive files with an absurd number of scans take very long to decode.
-constexpr int kMaxJpegScans = 1000;
+// Every scan walks all blocks of its components, so a file of many scans decodes
+// slowly however small it is. Encoders write a handful: 10 for colour in the
+// usual progression, 18 for CMYK, a few dozen at most when they search for the
+// smallest script. 256 still lets a progression send each coefficient of a
+// colour picture in a scan of its own (192 scans) and refine a few of them.
+constexpr int kMaxJpegScans = 256;
 // Memory that libjpeg may take for its own buffers (coefficients of progressive
 // files); beyond it decoding fails instead of swapping to temporary files.
 constexpr long kMaxJpegWorkMemory = 1536L * 1024 * 1024;
@@ -29,12 +33,20 @@ struct TJpegError {
     char Message[JMSG_LENGTH_MAX + 64];
 };
 
+// Watches the scans as libjpeg reads them.
+struct TJpegProgress {
+    jpeg_progress_mgr Pub;
+    int Scan; // the scan last looked at
+    // For each component, the coefficients whose first scan has been read.
+    std::uint64_t FirstSent[MAX_COMPONENTS];
+};
+
 // Everything the two decoding steps share; plain data only, so that nothing with
 // a destructor lives between setjmp and longjmp.
 struct TJpegSession {
     jpeg_decompress_struct Info;
     TJpegError Error;
-    jpeg_progress_mgr Progress;
+    TJpegProgress Progress;
     bool Created;
     int Orientation;
 };
@@ -47,7 +59,9 @@ void JpegErrorExit(j_common_ptr cinfo) {
 }
 
 // Warnings that mean the picture data is damaged stop decoding; the rest
-// (extraneous bytes before a marker and the like) are tolerated.
+// (extraneous bytes before a marker and the like) are tolerated. A scan that
+// refines bits already refined, or any before the first, is damage too: sent
+// again and again it keeps the decoder busy for minutes.
 void JpegEmitMessage(j_common_ptr cinfo, int level) {
     if (level >= 0)
         return;
@@ -57,6 +71,7 @@ void JpegEmitMessage(j_common_ptr cinfo, int level) {
     case JWRN_MUST_RESYNC:
     case JWRN_HUFF_BAD_CODE:
     case JWRN_ARITH_BAD_CODE:
+    case JWRN_BOGUS_PROGRESSION:
         JpegErrorExit(cinfo);
         break;
     default:
@@ -65,13 +80,42 @@ void JpegEmitMessage(j_common_ptr cinfo, int level) {
     }
 }
 
+[[noreturn]] void JpegFail(j_common_ptr cinfo, const char* message) {
+    TJpegError* error = reinterpret_cast<TJpegError*>(cinfo->err);
+    error->Code = JERR_BAD_SCAN_SCRIPT;
+    std::snprintf(error->Message, sizeof error->Message, "%s", message);
+    std::longjmp(error->Jump, 1);
+}
+
+// libjpeg calls this before it reads each scan's data, with the scan's header
+// at hand. Each coefficient has one first scan: libjpeg only checks the
+// refinements, so a band sent again from the start is caught here.
 void JpegProgress(j_common_ptr cinfo) {
     j_decompress_ptr info = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (info->input_scan_number > kMaxJpegScans) {
-        TJpegError* error = reinterpret_cast<TJpegError*>(cinfo->err);
-        error->Code = JERR_BAD_SCAN_SCRIPT;
-        std::snprintf(error->Message, sizeof error->Message, "too many scans");
-        std::longjmp(error->Jump, 1);
+    TJpegProgress* progress = reinterpret_cast<TJpegProgress*>(cinfo->progress);
+    if (info->input_scan_number == progress->Scan)
+        return;
+    progress->Scan = info->input_scan_number;
+    if (info->input_scan_number > kMaxJpegScans)
+        JpegFail(cinfo, "too many scans");
+    // A sequential scan carries whole blocks of its components.
+    const bool progressive = info->progressive_mode != FALSE;
+    if (progressive && info->Ah != 0)
+        return;
+    const int first = progressive ? info->Ss : 0;
+    const int last = progressive ? info->Se : DCTSIZE2 - 1;
+    if (first < 0 || last < first || last >= DCTSIZE2)
+        return; // libjpeg refuses the scan itself
+    const std::uint64_t band =
+        (last == 63 ? ~std::uint64_t(0) : (std::uint64_t(1) << (last + 1)) - 1) &
+        ~((std::uint64_t(1) << first) - 1);
+    for (int i = 0; i < info->comps_in_scan; ++i) {
+        const int component = info->cur_comp_info[i]->component_index;
+        if (component < 0 || component >= MAX_COMPONENTS)
+            continue;
+        if (progress->FirstSent[component] & band)
+            JpegFail(cinfo, "coefficients sent again in a later scan");
+        progress->FirstSent[component] |= band;
     }
 }
 
@@ -90,7 +134,7 @@ bool JpegReadHeader(TJpegSession* s, const std::uint8_t* data, std::size_t size,
     jpeg_create_decompress(&s->Info);
     s->Created = true;
     s->Info.mem->max_memory_to_use = kMaxJpegWorkMemory;
-    s->Info.progress = &s->Progress;
+    s->Info.progress = &s->Progress.Pub;
     jpeg_mem_src(&s->Info, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&s->Info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&s->Info, TRUE);
@@ -203,7 +247,7 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
     s->Info.err = jpeg_std_error(&s->Error.Pub);
     s->Error.Pub.error_exit = JpegErrorExit;
     s->Error.Pub.emit_message = JpegEmitMessage;
-    s->Progress.progress_monitor = JpegProgress;
+    s->Progress.Pub.progress_monitor = JpegProgress;
     s->Orientation = 1;
     const int scale = static_cast<int>(options.JpegScale);
     if (scale != 1 && scale != 2 && scale != 4 && scale != 8)

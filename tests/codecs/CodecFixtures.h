@@ -220,6 +220,7 @@ struct JpegSpec {
     int Quality = 100;
     Bytes Exif; // with the "Exif\0\0" prefix
     std::vector<std::uint8_t> Samples;
+    std::vector<jpeg_scan_info> Scans; // a progression of its own; empty: the library's
 };
 
 inline Bytes WriteJpeg(const JpegSpec& spec) {
@@ -243,6 +244,10 @@ inline Bytes WriteJpeg(const JpegSpec& spec) {
         c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
     if (spec.Progressive)
         jpeg_simple_progression(&c);
+    if (!spec.Scans.empty()) {
+        c.scan_info = spec.Scans.data();
+        c.num_scans = int(spec.Scans.size());
+    }
     c.arith_code = spec.Arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&c, TRUE);
     if (!spec.Exif.empty())

@@ -42,9 +42,11 @@ void ExpectBlocks(const TDecodedPicture& p, int columns, const std::vector<std::
         ExpectNear(p.Pixel(int(i % columns) * 8 + 4, int(i / columns) * 8 + 4), want[i]);
 }
 
-TCodecFailure FailureOf(const Bytes& bytes) {
+TCodecFailure FailureOf(const Bytes& bytes, TJpegScale scale = TJpegScale::Full) {
+    TDecodeOptions options;
+    options.JpegScale = scale;
     try {
-        DecodeJpeg(bytes.data(), bytes.size());
+        DecodeJpeg(bytes.data(), bytes.size(), options);
     } catch (const ECodecError& e) {
         return e.Reason();
     }
@@ -57,6 +59,51 @@ std::size_t FindMarker(const Bytes& b, std::uint8_t marker) {
         if (b[i] == 0xFF && b[i + 1] == marker)
             return i;
     return b.size();
+}
+
+// The file with its last scan sent again copies times, just before the end marker.
+Bytes RepeatLastScan(const Bytes& file, int copies) {
+    std::size_t sos = file.size() - 2;
+    while (sos > 0 && !(file[sos] == 0xFF && file[sos + 1] == 0xDA))
+        --sos;
+    const Bytes scan(file.begin() + long(sos), file.end() - 2);
+    Bytes out(file.begin(), file.end() - 2);
+    for (int i = 0; i < copies; ++i)
+        out.insert(out.end(), scan.begin(), scan.end());
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+}
+
+// A flat colour: every AC coefficient is zero, so a refinement scan is a few
+// end-of-band runs that decode the same however often they are repeated.
+JpegSpec Flat(int side, int components) {
+    JpegSpec s;
+    s.Width = s.Height = side;
+    s.Components = components;
+    s.InSpace = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    s.Samples.assign(std::size_t(side) * std::size_t(side) * std::size_t(components), 90);
+    return s;
+}
+
+jpeg_scan_info Scan(int Ss, int Se, int Ah, int Al) {
+    jpeg_scan_info scan{};
+    scan.comps_in_scan = 1;
+    scan.Ss = Ss;
+    scan.Se = Se;
+    scan.Ah = Ah;
+    scan.Al = Al;
+    return scan;
+}
+
+// A grey progression that sends every coefficient in a band of its own, first
+// without its low bits and then one refinement scan per bit: (bits + 1) * 64
+// scans, all of them legal.
+JpegSpec OneBandPerCoefficient(int bits) {
+    JpegSpec s = Flat(16, 1);
+    for (int k = 0; k < 64; ++k)
+        for (int ah = 0; ah <= bits; ++ah)
+            s.Scans.push_back(Scan(k, k, ah == 0 ? 0 : bits - ah + 1, bits - ah));
+    return s;
 }
 
 } // namespace
@@ -168,6 +215,50 @@ TEST(JpegReader, RefusesHugePicturesBeforeDecoding) {
         DecodeJpeg(bomb.data(), bomb.size());
     } catch (const ECodecError& e) {
         EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos);
+    }
+}
+
+TEST(JpegReader, RefusesScansThatSendCoefficientsAgain) {
+    JpegSpec refined = Flat(64, 3);
+    refined.Progressive = true; // its last scan refines the luminance's AC bits
+    // Without successive approximation the last scan is a first scan of the AC band.
+    JpegSpec firstOnly = Flat(64, 1);
+    firstOnly.Scans = {Scan(0, 0, 0, 0), Scan(1, 63, 0, 0)};
+    // 8192 x 8192 with 900 copies of its last scan took most of a minute to decode;
+    // refused at the first copy, a large bomb is as quick as a small one.
+    JpegSpec large = Flat(2048, 3);
+    large.Progressive = true;
+    const struct {
+        const char* Name;
+        Bytes File;
+    } cases[] = {
+        {"a refinement scan repeated", RepeatLastScan(fixtures::WriteJpeg(refined), 100)},
+        {"a first scan repeated", RepeatLastScan(fixtures::WriteJpeg(firstOnly), 100)},
+        {"a large picture's refinement repeated 900 times",
+         RepeatLastScan(fixtures::WriteJpeg(large), 900)},
+    };
+    for (const auto& c : cases)
+        for (TJpegScale scale : {TJpegScale::Full, TJpegScale::Eighth}) {
+            SCOPED_TRACE(testing::Message() << c.Name << ", scale 1/" << int(scale));
+            EXPECT_EQ(FailureOf(c.File, scale), TCodecFailure::Corrupt);
+        }
+    // Sent once, each file is fine.
+    for (const JpegSpec& spec : {refined, firstOnly}) {
+        const Bytes file = fixtures::WriteJpeg(spec);
+        EXPECT_EQ(DecodeJpeg(file.data(), file.size()).Width, 64);
+    }
+}
+
+TEST(JpegReader, RefusesMoreScansThanAnyEncoderWrites) {
+    // 256 scans is the most a file may have.
+    const Bytes most = fixtures::WriteJpeg(OneBandPerCoefficient(3));
+    const TDecodedPicture p = DecodeJpeg(most.data(), most.size());
+    EXPECT_EQ(p.Width, 16);
+    ExpectNear(p.Pixel(8, 8), 0xFF5A5A5A);
+    const Bytes more = fixtures::WriteJpeg(OneBandPerCoefficient(4)); // 320 scans
+    for (TJpegScale scale : {TJpegScale::Full, TJpegScale::Eighth}) {
+        SCOPED_TRACE(int(scale));
+        EXPECT_EQ(FailureOf(more, scale), TCodecFailure::Corrupt);
     }
 }
 
