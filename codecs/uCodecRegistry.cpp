@@ -12,7 +12,6 @@
 #include "codecs/uWebPOrientation.h"
 
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -81,11 +80,6 @@ std::string ToLower(std::string text) {
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return text;
-}
-
-bool FileExists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
 }
 
 // The codec of a file without an extension, from its first bytes.
@@ -247,8 +241,7 @@ TDecodedPicture DecodePictureFile(const std::string& path, const TDecodeOptions&
     const std::string extension = FileExtension(path);
     const TCodecEntry* entry = FindCodec(extension);
     if (entry == nullptr) {
-        if (!FileExists(path))
-            throw ECodecError(TCodecFailure::NotFound, path);
+        CheckRegularFile(path);
         throw ECodecError(TCodecFailure::Unsupported, path + ": no reader for this extension");
     }
     const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);

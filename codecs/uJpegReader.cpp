@@ -7,7 +7,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
 #include <jpeglib.h>
@@ -362,10 +361,13 @@ std::size_t ProgressiveJpegCoefficientBytes(const std::uint8_t* data, std::size_
 }
 
 std::size_t ProgressiveJpegCoefficientBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return CoefficientBytesFromFrame([&](std::uint64_t at, std::uint8_t* out, std::size_t count) {
-        in.clear();
-        in.seekg(std::streamoff(at));
-        return bool(in.read(reinterpret_cast<char*>(out), std::streamsize(count)));
-    });
+    try {
+        TPictureFile file(path);
+        return CoefficientBytesFromFrame(
+            [&](std::uint64_t at, std::uint8_t* out, std::size_t count) {
+                return file.ReadAt(at, out, count) == count;
+            });
+    } catch (const ECodecError&) {
+        return 0;
+    }
 }

@@ -22,5 +22,5 @@ TDecodedPicture DecodeJpegFile(const std::string& path, const TDecodeOptions& op
 // JPEG, for data that is not a JPEG and when no frame header comes in time.
 std::size_t ProgressiveJpegCoefficientBytes(const std::uint8_t* data, std::size_t size);
 // The same for a file, reading no more than the segment headers up to the frame
-// header; 0 also when the file cannot be read.
+// header; 0 also when the file cannot be read or is not a regular file.
 std::size_t ProgressiveJpegCoefficientBytes(const std::string& path);

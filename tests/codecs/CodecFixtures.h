@@ -1,11 +1,13 @@
 // Small pictures written by the image libraries themselves, for the reader tests.
 #pragma once
 
+#include "codecs/ECodecError.h"
 #include "codecs/uMagickReader.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,6 +20,11 @@
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
+
+// Failure reasons show as their words in the messages of failed expectations.
+inline void PrintTo(TCodecFailure reason, std::ostream* out) {
+    *out << CodecFailureText(reason);
+}
 
 namespace fixtures {
 

@@ -1,6 +1,8 @@
 #include "pictures/TPicturePrefetcher.h"
 #include "tests/codecs/CodecFixtures.h"
+#include "tests/codecs/SpecialFiles.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -102,6 +104,32 @@ TEST_F(Prefetcher, StopsCleanlyWithPicturesNotTaken) {
     EXPECT_TRUE(prefetcher.WaitFor(0, std::chrono::milliseconds(10000)));
     EXPECT_TRUE(prefetcher.Take(0).Loaded);
     // Destroyed here with most pictures never taken: the workers must not hang.
+}
+
+TEST_F(Prefetcher, APipeIsSkippedWithoutWaitingOnIt) {
+    const std::string pipe = dir.filePath("pipe.jpg").toStdString();
+    fixtures::MakeFifo(pipe);
+    for (bool fit : {true, false}) {
+        SCOPED_TRACE(fit);
+        TPrefetchRequest request = requests[0];
+        request.File = pipe;
+        request.Fit = fit;
+        const TPreparedPicture prepared = fixtures::WithoutWaitingOn(pipe, [&] {
+            TPreparedPicture result;
+            PreparePicture(request, result);
+            return result;
+        });
+        EXPECT_FALSE(prepared.Loaded);
+        EXPECT_THAT(prepared.Why, testing::HasSubstr("not a regular file"));
+    }
+    // Among other pictures, and with the prefetcher stopped before it gets to
+    // most of them.
+    requests[1].File = pipe;
+    fixtures::WithoutWaitingOn(pipe, [&] {
+        TPicturePrefetcher prefetcher(requests, 2, 2);
+        EXPECT_TRUE(prefetcher.Take(0).Loaded);
+        EXPECT_FALSE(prefetcher.Take(1).Loaded);
+    });
 }
 
 TEST_F(Prefetcher, OwnSizePicturesKeepTheirAlpha) {
