@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <stdlib.h>
@@ -70,13 +72,28 @@ inline Bytes MakeExif(int orientation, bool bigEndian = false, bool withPrefix =
 }
 
 // ---- Files ----
-// A new empty folder in the system's temporary folder, with a trailing slash.
-inline std::string TempFolder() {
-    std::string dir = P_tmpdir "/codec_test_XXXXXX";
-    if (mkdtemp(dir.data()) == nullptr)
-        throw std::runtime_error("cannot make a temporary folder");
-    return dir + "/";
-}
+// A new empty folder in the system's temporary folder, removed with all it
+// holds when this goes.
+class TempFolder {
+public:
+    TempFolder() : FPath(P_tmpdir "/codec_test_XXXXXX") {
+        if (mkdtemp(FPath.data()) == nullptr)
+            throw std::runtime_error("cannot make a temporary folder");
+        FPath += "/";
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(FPath, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // With a trailing slash.
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+};
 
 inline void WriteFile(const std::string& path, const Bytes& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");

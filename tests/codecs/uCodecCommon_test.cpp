@@ -27,7 +27,8 @@ std::optional<TCodecFailure> FailureOf(const std::function<void()>& call) {
 } // namespace
 
 TEST(PictureFiles, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
-    const std::string dir = fixtures::TempFolder();
+    const fixtures::TempFolder folder;
+    const std::string& dir = folder.Path();
     fixtures::JpegSpec spec;
     spec.Progressive = true;
     spec.Samples.assign(16 * 16 * 3, 77);

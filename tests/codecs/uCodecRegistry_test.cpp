@@ -209,7 +209,8 @@ TEST(CodecRegistry, FileExtensions) {
 }
 
 TEST(CodecRegistry, DecodesFilesByExtension) {
-    const std::string dir = TempFolder();
+    const TempFolder folder;
+    const std::string& dir = folder.Path();
     const Bytes png = SmallPng();
     const Bytes jpeg = SmallJpeg();
     WriteFile(dir + "PHOTO.JPG", jpeg);

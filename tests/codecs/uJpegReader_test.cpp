@@ -311,7 +311,8 @@ TEST(JpegCoefficientBytes, ComeFromTheFrameHeaderOfProgressiveFiles) {
     }
 
     // From a file: the same walk.
-    const std::string dir = fixtures::TempFolder();
+    const fixtures::TempFolder folder;
+    const std::string& dir = folder.Path();
     for (const auto& c : {cases[1], cases[4], cases[6]}) {
         SCOPED_TRACE(c.Name);
         fixtures::WriteFile(dir + "p.jpg", c.File);
