@@ -5,8 +5,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+
+#ifdef _WIN32
+#include <filesystem>
+#include <system_error>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 void CheckPictureSize(std::int64_t width, std::int64_t height, std::uint64_t maxPixels,
                       const char* format) {
@@ -28,41 +35,140 @@ void AllocatePicture(TDecodedPicture& picture, std::int64_t width, std::int64_t 
 }
 
 namespace {
-struct TFileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
+
+[[noreturn]] void ThrowNotRegular(const std::string& path) {
+    throw ECodecError(TCodecFailure::Unreadable, path + ": not a regular file");
+}
+
+[[noreturn]] void ThrowReadError(const std::string& path, int error) {
+    throw ECodecError(TCodecFailure::Unreadable, path + ": " + std::strerror(error));
+}
+
 } // namespace
 
-std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path) {
+#ifdef _WIN32
+
+namespace {
+
+std::filesystem::path NativePath(const std::string& path) {
+    return std::filesystem::u8path(path);
+}
+
+} // namespace
+
+void CheckRegularFile(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(NativePath(path), error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        throw ECodecError(TCodecFailure::NotFound, path + ": no such file");
+    if (error)
+        throw ECodecError(TCodecFailure::Unreadable, path + ": " + error.message());
+    if (!std::filesystem::is_regular_file(status))
+        ThrowNotRegular(path);
+}
+
+TPictureFile::TPictureFile(const std::string& path) : FPath(path) {
+    CheckRegularFile(path);
+    FFile = _wfopen(NativePath(path).c_str(), L"rb");
+    if (FFile == nullptr)
+        ThrowReadError(path, errno);
+    std::error_code error;
+    FSize = std::filesystem::file_size(NativePath(path), error);
+    if (error) {
+        std::fclose(FFile);
+        throw ECodecError(TCodecFailure::Unreadable, path + ": " + error.message());
+    }
+}
+
+TPictureFile::~TPictureFile() {
+    std::fclose(FFile);
+}
+
+std::size_t TPictureFile::ReadAt(std::uint64_t offset, void* out, std::size_t count) {
+    if (_fseeki64(FFile, static_cast<long long>(offset), SEEK_SET) != 0)
+        ThrowReadError(FPath, errno);
+    const std::size_t n = std::fread(out, 1, count, FFile);
+    if (n < count && std::ferror(FFile))
+        throw ECodecError(TCodecFailure::Unreadable, FPath + ": read error");
+    return n;
+}
+
+#else
+
+void CheckRegularFile(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
-            throw ECodecError(TCodecFailure::NotFound, path);
-        throw ECodecError(TCodecFailure::Unreadable, path + ": " + std::strerror(errno));
+            throw ECodecError(TCodecFailure::NotFound, path + ": no such file");
+        ThrowReadError(path, errno);
     }
     if (!S_ISREG(info.st_mode))
-        throw ECodecError(TCodecFailure::Unreadable, path + ": not a regular file");
-    if (std::uint64_t(info.st_size) > kMaxPictureFileBytes)
+        ThrowNotRegular(path);
+}
+
+TPictureFile::TPictureFile(const std::string& path) : FPath(path) {
+    CheckRegularFile(path);
+    // Without O_NONBLOCK, opening a pipe waits for a writer.
+    FFd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (FFd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw ECodecError(TCodecFailure::NotFound, path + ": no such file");
+        ThrowReadError(path, errno);
+    }
+    struct stat info {};
+    if (::fstat(FFd, &info) != 0) {
+        const int error = errno;
+        ::close(FFd);
+        ThrowReadError(path, error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(FFd);
+        ThrowNotRegular(path);
+    }
+    FSize = std::uint64_t(info.st_size);
+}
+
+TPictureFile::~TPictureFile() {
+    ::close(FFd);
+}
+
+std::size_t TPictureFile::ReadAt(std::uint64_t offset, void* out, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(FFd, static_cast<char*>(out) + done, count - done,
+                                  static_cast<off_t>(offset + done));
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ThrowReadError(FPath, errno);
+        }
+        done += std::size_t(n);
+    }
+    return done;
+}
+
+#endif
+
+std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path) {
+    TPictureFile file(path);
+    if (file.Size() > kMaxPictureFileBytes)
         throw ECodecError(TCodecFailure::TooLarge, path + ": file too large");
-    std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        throw ECodecError(TCodecFailure::Unreadable, path + ": " + std::strerror(errno));
-    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
+    bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
+    if (bytes.size() < file.Size())
+        return bytes; // it shrank since it was opened
+    // A file that grew since it was opened is read to its end all the same.
     std::uint8_t chunk[65536];
     for (;;) {
-        const std::size_t n = std::fread(chunk, 1, sizeof chunk, file.get());
-        if (n > 0) {
-            if (bytes.size() + n > kMaxPictureFileBytes)
-                throw ECodecError(TCodecFailure::TooLarge, path + ": file too large");
-            bytes.insert(bytes.end(), chunk, chunk + n);
-        }
-        if (n < sizeof chunk) {
-            if (std::ferror(file.get()))
-                throw ECodecError(TCodecFailure::Unreadable, path + ": read error");
-            break;
-        }
+        const std::size_t n = file.ReadAt(bytes.size(), chunk, sizeof chunk);
+        if (n == 0)
+            return bytes;
+        if (bytes.size() + n > kMaxPictureFileBytes)
+            throw ECodecError(TCodecFailure::TooLarge, path + ": file too large");
+        bytes.insert(bytes.end(), chunk, chunk + n);
     }
-    return bytes;
 }
 
 void DropEmptyAlpha(TDecodedPicture& picture) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,6 +39,40 @@ void CheckPictureSize(std::int64_t width, std::int64_t height, std::uint64_t max
 // Sizes the picture after checking the ceiling; every pixel starts as fill.
 void AllocatePicture(TDecodedPicture& picture, std::int64_t width, std::int64_t height,
                      std::uint64_t maxPixels, const char* format, std::uint32_t fill = 0xFF000000u);
+
+// Throws ECodecError unless the path names a regular file or a symbolic link to
+// one: NotFound when nothing is there, Unreadable for anything else (a folder, a
+// pipe, a socket, a device: "not a regular file") and when it cannot be looked
+// at. Looks without opening, so that a pipe never keeps the caller waiting.
+void CheckRegularFile(const std::string& path);
+
+// A picture file open for reading. Refused as by CheckRegularFile before it is
+// opened; on POSIX systems it is then opened without waiting and looked at
+// again, so that a pipe put in its place meanwhile is refused as well, never
+// waited on.
+class TPictureFile {
+public:
+    // Throws ECodecError: NotFound or Unreadable.
+    explicit TPictureFile(const std::string& path);
+    ~TPictureFile();
+    TPictureFile(const TPictureFile&) = delete;
+    TPictureFile& operator=(const TPictureFile&) = delete;
+
+    // The size when the file was opened.
+    std::uint64_t Size() const { return FSize; }
+    // Reads up to count bytes from offset into out; fewer only at the end of the
+    // file. Throws ECodecError(Unreadable) on a read error.
+    std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count);
+
+private:
+    std::string FPath;
+    std::uint64_t FSize = 0;
+#ifdef _WIN32
+    std::FILE* FFile = nullptr;
+#else
+    int FFd = -1;
+#endif
+};
 
 // The whole file; throws NotFound, Unreadable or TooLarge.
 std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path);

@@ -1,18 +1,17 @@
 #include "codecs/uCodecRegistry.h"
 
 #include "codecs/ECodecError.h"
-#include "codecs/TByteReader.h"
 #include "codecs/uAutodeskReader.h"
-#include "codecs/uExifOrientation.h"
 #include "codecs/uGifReader.h"
+#include "codecs/uIconAlpha.h"
 #include "codecs/uJpegReader.h"
 #include "codecs/uMagickReader.h"
 #include "codecs/uPngReader.h"
 #include "codecs/uPsdReader.h"
 #include "codecs/uTiffReader.h"
+#include "codecs/uWebPOrientation.h"
 
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -83,11 +82,6 @@ std::string ToLower(std::string text) {
     return text;
 }
 
-bool FileExists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 // The codec of a file without an extension, from its first bytes.
 TCodecKind Sniff(const std::uint8_t* data, std::size_t size) {
     const auto starts = [&](const char* magic, std::size_t at = 0) {
@@ -113,138 +107,67 @@ TCodecKind Sniff(const std::uint8_t* data, std::size_t size) {
     throw ECodecError(TCodecFailure::Unsupported, "unknown kind of file");
 }
 
-// GraphicsMagick takes the transparency of icons from their AND mask alone; a
-// 32-bit icon also carries an alpha byte per pixel, which is applied here. The
-// decoded picture is the first of the largest icon sizes; its directory entry
-// is found by the same rule, and used only when its bitmap matches the picture.
-void ApplyIconAlpha(TDecodedPicture& picture, const std::uint8_t* data, std::size_t size) {
-    try {
-        TByteReader in(data, size, "ICO");
-        in.Skip(4);
-        const unsigned count = in.U16LE();
-        std::uint32_t bestArea = 0, bestOffset = 0, bestLength = 0;
-        for (unsigned i = 0; i < count; ++i) {
-            const unsigned w = in.U8(), h = in.U8();
-            in.Skip(6);
-            const std::uint32_t length = in.U32LE();
-            const std::uint32_t offset = in.U32LE();
-            const std::uint32_t area = (w == 0 ? 256u : w) * (h == 0 ? 256u : h);
-            if (area > bestArea) {
-                bestArea = area;
-                bestOffset = offset;
-                bestLength = length;
-            }
-        }
-        in.Seek(bestOffset);
-        in.Need(bestLength);
-        TByteReader dib(in.Here(), bestLength, "ICO");
-        const std::uint32_t headerSize = dib.U32LE();
-        const std::uint32_t width = dib.U32LE();
-        const std::uint32_t height = dib.U32LE();
-        dib.Skip(2);
-        const unsigned bits = dib.U16LE();
-        const std::uint32_t compression = dib.U32LE();
-        if (headerSize < 40 || bits != 32 || compression != 0 ||
-            width != std::uint32_t(picture.Width) || height != 2 * std::uint32_t(picture.Height))
-            return;
-        dib.Seek(headerSize);
-        const std::size_t w = std::size_t(picture.Width), h = std::size_t(picture.Height);
-        dib.Need(std::uint64_t(w) * h * 4);
-        const std::uint8_t* rows = dib.Here();
-        bool anyAlpha = false;
-        for (std::size_t i = 0; i < w * h && !anyAlpha; ++i)
-            anyAlpha = rows[i * 4 + 3] != 0;
-        if (!anyAlpha)
-            return; // an old icon: the mask decides, as decoded
-        for (std::size_t y = 0; y < h; ++y) {
-            const std::uint8_t* row = rows + (h - 1 - y) * w * 4; // rows from the bottom
-            for (std::size_t x = 0; x < w; ++x) {
-                std::uint32_t& p = picture.Pixels[y * w + x];
-                p = (p & 0x00FFFFFFu) | (std::uint32_t(row[x * 4 + 3]) << 24);
-            }
-        }
-        picture.HasAlpha = true;
-    } catch (const ECodecError&) {
-        // A directory that does not add up: keep the picture as decoded.
-    }
+[[noreturn]] TDecodedPicture NoEmfDecoder(const std::uint8_t*, std::size_t, const TDecodeOptions&) {
+    throw ECodecError(TCodecFailure::Unsupported, "EMF: no decoder on this system");
 }
 
-// The EXIF orientation of a WebP file: the EXIF chunk of its RIFF container.
-int WebPOrientation(const std::uint8_t* data, std::size_t size) {
-    if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WEBP", 4) != 0)
-        return 1;
-    std::size_t at = 12;
-    while (size - at >= 8) {
-        const std::uint32_t length =
-            std::uint32_t(data[at + 4]) | (std::uint32_t(data[at + 5]) << 8) |
-            (std::uint32_t(data[at + 6]) << 16) | (std::uint32_t(data[at + 7]) << 24);
-        if (length > size - at - 8)
-            return 1;
-        if (std::memcmp(data + at, "EXIF", 4) == 0)
-            return ParseExifOrientation(data + at + 8, length);
-        at += 8 + std::size_t(length) + (length & 1);
-        if (at > size)
-            return 1;
-    }
-    return 1;
+[[noreturn]] TDecodedPicture NoPspDecoder(const std::uint8_t*, std::size_t, const TDecodeOptions&) {
+    throw ECodecError(TCodecFailure::Unsupported, "PSP: no decoder for this format");
 }
 
-TDecodedPicture DecodeKind(const std::uint8_t* data, std::size_t size, TCodecKind codec,
-                           const TDecodeOptions& options) {
-    switch (codec) {
-    case TCodecKind::Metafile:
-        return DecodeWithMagick(data, size, "WMF", options);
-    case TCodecKind::EnhancedMetafile:
-        throw ECodecError(TCodecFailure::Unsupported, "EMF: no decoder on this system");
-    case TCodecKind::Icon: {
-        TDecodedPicture picture = DecodeWithMagick(data, size, "ICO", options);
-        ApplyIconAlpha(picture, data, size);
-        return picture;
-    }
-    case TCodecKind::Bitmap:
-        return DecodeWithMagick(data, size, "BMP", options);
-    case TCodecKind::Jpeg:
-        return DecodeJpeg(data, size, options);
-    case TCodecKind::Png:
-        return DecodePng(data, size, options);
-    case TCodecKind::Gif:
-        return DecodeGif(data, size, options);
-    case TCodecKind::Tiff:
-        return DecodeTiff(data, size, options);
-    case TCodecKind::Targa:
-        return DecodeWithMagick(data, size, "TGA", options);
-    case TCodecKind::Eps:
-        return DecodeWithMagick(data, size, "EPS", options);
-    case TCodecKind::Pcx:
-        return DecodeWithMagick(data, size, "PCX", options);
-    case TCodecKind::Rla:
-        return DecodeWithMagick(data, size, "RLA", options);
-    case TCodecKind::Sgi:
-        return DecodeWithMagick(data, size, "SGI", options);
-    case TCodecKind::Psd:
-        return DecodePsd(data, size, options);
-    case TCodecKind::Pnm:
-        return DecodeWithMagick(data, size, "PNM", options);
-    case TCodecKind::Autodesk:
-        return DecodeAutodesk(data, size, options);
-    case TCodecKind::PhotoCd:
-        return DecodeWithMagick(data, size, "PCD", options);
-    case TCodecKind::DrHalo:
-        return DecodeWithMagick(data, size, "CUT", options);
-    case TCodecKind::PaintShopPro:
-        throw ECodecError(TCodecFailure::Unsupported, "PSP: no decoder for this format");
-    case TCodecKind::Generic:
-        return DecodeKind(data, size, Sniff(data, size), options);
-    case TCodecKind::WebP: {
-        TDecodedPicture picture = DecodeWithMagick(data, size, "WEBP", options);
-        ApplyExifOrientation(picture, WebPOrientation(data, size));
-        return picture;
-    }
-    case TCodecKind::Heif:
-        return DecodeWithMagick(data, size, "HEIF", options);
-    case TCodecKind::Avif:
-        return DecodeWithMagick(data, size, "AVIF", options);
-    }
+TDecodedPicture DecodeByContent(const std::uint8_t* data, std::size_t size,
+                                const TDecodeOptions& options) {
+    return DecodeWithCodec(data, size, Sniff(data, size), options);
+}
+
+using TReadFunction = TDecodedPicture (*)(const std::uint8_t* data, std::size_t size,
+                                          const TDecodeOptions& options);
+using TAfterFunction = void (*)(TDecodedPicture& picture, const std::uint8_t* data,
+                                std::size_t size);
+
+// How one kind of codec decodes: with a reader function, or with GraphicsMagick
+// under its name for the format; then a step the result still needs.
+struct TCodecReader {
+    TCodecKind Kind;
+    TReadFunction Read; // nullptr: GraphicsMagick decodes it
+    const char* Magick; // GraphicsMagick's name of the format
+    TAfterFunction After;
+    // The loaders draw the pictures onto white. The readers of our own say so
+    // themselves; for the others the table marks them. The generic entry leaves
+    // it to the codec that the content chooses.
+    bool Drawn;
+};
+
+const TCodecReader kReaders[] = {
+    {TCodecKind::Metafile, nullptr, "WMF", nullptr, true},
+    {TCodecKind::EnhancedMetafile, NoEmfDecoder, nullptr, nullptr, true},
+    {TCodecKind::Icon, nullptr, "ICO", ApplyIconAlpha, true},
+    {TCodecKind::Bitmap, nullptr, "BMP", nullptr, false},
+    {TCodecKind::Jpeg, DecodeJpeg, nullptr, nullptr, true},
+    {TCodecKind::Png, DecodePng, nullptr, nullptr, true},
+    {TCodecKind::Gif, DecodeGif, nullptr, nullptr, true},
+    {TCodecKind::Tiff, DecodeTiff, nullptr, nullptr, false},
+    {TCodecKind::Targa, nullptr, "TGA", nullptr, false},
+    {TCodecKind::Eps, nullptr, "EPS", nullptr, false},
+    {TCodecKind::Pcx, nullptr, "PCX", nullptr, false},
+    {TCodecKind::Rla, nullptr, "RLA", nullptr, false},
+    {TCodecKind::Sgi, nullptr, "SGI", nullptr, false},
+    {TCodecKind::Psd, DecodePsd, nullptr, nullptr, false},
+    {TCodecKind::Pnm, nullptr, "PNM", nullptr, false},
+    {TCodecKind::Autodesk, DecodeAutodesk, nullptr, nullptr, false},
+    {TCodecKind::PhotoCd, nullptr, "PCD", nullptr, false},
+    {TCodecKind::DrHalo, nullptr, "CUT", nullptr, false},
+    {TCodecKind::PaintShopPro, NoPspDecoder, nullptr, nullptr, false},
+    {TCodecKind::Generic, DecodeByContent, nullptr, nullptr, false},
+    {TCodecKind::WebP, nullptr, "WEBP", ApplyWebPOrientation, false},
+    {TCodecKind::Heif, nullptr, "HEIF", nullptr, false},
+    {TCodecKind::Avif, nullptr, "AVIF", nullptr, false},
+};
+
+const TCodecReader& ReaderOf(TCodecKind codec) {
+    for (const TCodecReader& reader : kReaders)
+        if (reader.Kind == codec)
+            return reader;
     throw ECodecError(TCodecFailure::Unsupported, "unknown codec");
 }
 
@@ -281,17 +204,7 @@ std::string PictureOpenFilter() {
 }
 
 bool IsDrawnCodec(TCodecKind codec) {
-    switch (codec) {
-    case TCodecKind::Metafile:
-    case TCodecKind::EnhancedMetafile:
-    case TCodecKind::Icon:
-    case TCodecKind::Jpeg:
-    case TCodecKind::Png:
-    case TCodecKind::Gif:
-        return true;
-    default:
-        return false;
-    }
+    return ReaderOf(codec).Drawn;
 }
 
 std::string FileExtension(const std::string& path) {
@@ -304,9 +217,14 @@ std::string FileExtension(const std::string& path) {
 
 TDecodedPicture DecodeWithCodec(const std::uint8_t* data, std::size_t size, TCodecKind codec,
                                 const TDecodeOptions& options) {
-    TDecodedPicture picture = DecodeKind(data, size, codec, options);
-    if (codec != TCodecKind::Generic)
-        picture.Drawn = IsDrawnCodec(codec);
+    const TCodecReader& reader = ReaderOf(codec);
+    TDecodedPicture picture = reader.Read != nullptr
+                                  ? reader.Read(data, size, options)
+                                  : DecodeWithMagick(data, size, reader.Magick, options);
+    if (reader.After != nullptr)
+        reader.After(picture, data, size);
+    if (reader.Drawn)
+        picture.Drawn = true;
     return picture;
 }
 
@@ -323,8 +241,7 @@ TDecodedPicture DecodePictureFile(const std::string& path, const TDecodeOptions&
     const std::string extension = FileExtension(path);
     const TCodecEntry* entry = FindCodec(extension);
     if (entry == nullptr) {
-        if (!FileExists(path))
-            throw ECodecError(TCodecFailure::NotFound, path);
+        CheckRegularFile(path);
         throw ECodecError(TCodecFailure::Unsupported, path + ": no reader for this extension");
     }
     const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);

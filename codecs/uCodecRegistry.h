@@ -76,5 +76,6 @@ TDecodedPicture DecodePictureData(const std::uint8_t* data, std::size_t size,
                                   const std::string& extension, const TDecodeOptions& options = {});
 
 // Decodes a file with the codec that its extension chooses. A missing file fails
-// as NotFound, also when its extension is unknown.
+// as NotFound and anything but a regular file as Unreadable, also when its
+// extension is unknown.
 TDecodedPicture DecodePictureFile(const std::string& path, const TDecodeOptions& options = {});

@@ -3,6 +3,7 @@
 #include "codecs/ECodecError.h"
 #include "codecs/uExifOrientation.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -14,8 +15,12 @@
 
 namespace {
 
-// Progressive files with an absurd number of scans take very long to decode.
-constexpr int kMaxJpegScans = 1000;
+// Every scan walks all blocks of its components, so a file of many scans decodes
+// slowly however small it is. Encoders write a handful: 10 for colour in the
+// usual progression, 18 for CMYK, a few dozen at most when they search for the
+// smallest script. 256 still lets a progression send each coefficient of a
+// colour picture in a scan of its own (192 scans) and refine a few of them.
+constexpr int kMaxJpegScans = 256;
 // Memory that libjpeg may take for its own buffers (coefficients of progressive
 // files); beyond it decoding fails instead of swapping to temporary files.
 constexpr long kMaxJpegWorkMemory = 1536L * 1024 * 1024;
@@ -27,12 +32,20 @@ struct TJpegError {
     char Message[JMSG_LENGTH_MAX + 64];
 };
 
+// Watches the scans as libjpeg reads them.
+struct TJpegProgress {
+    jpeg_progress_mgr Pub;
+    int Scan; // the scan last looked at
+    // For each component, the coefficients whose first scan has been read.
+    std::uint64_t FirstSent[MAX_COMPONENTS];
+};
+
 // Everything the two decoding steps share; plain data only, so that nothing with
 // a destructor lives between setjmp and longjmp.
 struct TJpegSession {
     jpeg_decompress_struct Info;
     TJpegError Error;
-    jpeg_progress_mgr Progress;
+    TJpegProgress Progress;
     bool Created;
     int Orientation;
 };
@@ -45,7 +58,9 @@ void JpegErrorExit(j_common_ptr cinfo) {
 }
 
 // Warnings that mean the picture data is damaged stop decoding; the rest
-// (extraneous bytes before a marker and the like) are tolerated.
+// (extraneous bytes before a marker and the like) are tolerated. A scan that
+// refines bits already refined, or any before the first, is damage too: sent
+// again and again it keeps the decoder busy for minutes.
 void JpegEmitMessage(j_common_ptr cinfo, int level) {
     if (level >= 0)
         return;
@@ -55,6 +70,7 @@ void JpegEmitMessage(j_common_ptr cinfo, int level) {
     case JWRN_MUST_RESYNC:
     case JWRN_HUFF_BAD_CODE:
     case JWRN_ARITH_BAD_CODE:
+    case JWRN_BOGUS_PROGRESSION:
         JpegErrorExit(cinfo);
         break;
     default:
@@ -63,13 +79,42 @@ void JpegEmitMessage(j_common_ptr cinfo, int level) {
     }
 }
 
+[[noreturn]] void JpegFail(j_common_ptr cinfo, const char* message) {
+    TJpegError* error = reinterpret_cast<TJpegError*>(cinfo->err);
+    error->Code = JERR_BAD_SCAN_SCRIPT;
+    std::snprintf(error->Message, sizeof error->Message, "%s", message);
+    std::longjmp(error->Jump, 1);
+}
+
+// libjpeg calls this before it reads each scan's data, with the scan's header
+// at hand. Each coefficient has one first scan: libjpeg only checks the
+// refinements, so a band sent again from the start is caught here.
 void JpegProgress(j_common_ptr cinfo) {
     j_decompress_ptr info = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (info->input_scan_number > kMaxJpegScans) {
-        TJpegError* error = reinterpret_cast<TJpegError*>(cinfo->err);
-        error->Code = JERR_BAD_SCAN_SCRIPT;
-        std::snprintf(error->Message, sizeof error->Message, "too many scans");
-        std::longjmp(error->Jump, 1);
+    TJpegProgress* progress = reinterpret_cast<TJpegProgress*>(cinfo->progress);
+    if (info->input_scan_number == progress->Scan)
+        return;
+    progress->Scan = info->input_scan_number;
+    if (info->input_scan_number > kMaxJpegScans)
+        JpegFail(cinfo, "too many scans");
+    // A sequential scan carries whole blocks of its components.
+    const bool progressive = info->progressive_mode != FALSE;
+    if (progressive && info->Ah != 0)
+        return;
+    const int first = progressive ? info->Ss : 0;
+    const int last = progressive ? info->Se : DCTSIZE2 - 1;
+    if (first < 0 || last < first || last >= DCTSIZE2)
+        return; // libjpeg refuses the scan itself
+    const std::uint64_t band =
+        (last == 63 ? ~std::uint64_t(0) : (std::uint64_t(1) << (last + 1)) - 1) &
+        ~((std::uint64_t(1) << first) - 1);
+    for (int i = 0; i < info->comps_in_scan; ++i) {
+        const int component = info->cur_comp_info[i]->component_index;
+        if (component < 0 || component >= MAX_COMPONENTS)
+            continue;
+        if (progress->FirstSent[component] & band)
+            JpegFail(cinfo, "coefficients sent again in a later scan");
+        progress->FirstSent[component] |= band;
     }
 }
 
@@ -88,7 +133,7 @@ bool JpegReadHeader(TJpegSession* s, const std::uint8_t* data, std::size_t size,
     jpeg_create_decompress(&s->Info);
     s->Created = true;
     s->Info.mem->max_memory_to_use = kMaxJpegWorkMemory;
-    s->Info.progress = &s->Progress;
+    s->Info.progress = &s->Progress.Pub;
     jpeg_mem_src(&s->Info, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&s->Info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&s->Info, TRUE);
@@ -201,7 +246,7 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
     s->Info.err = jpeg_std_error(&s->Error.Pub);
     s->Error.Pub.error_exit = JpegErrorExit;
     s->Error.Pub.emit_message = JpegEmitMessage;
-    s->Progress.progress_monitor = JpegProgress;
+    s->Progress.Pub.progress_monitor = JpegProgress;
     s->Orientation = 1;
     const int scale = static_cast<int>(options.JpegScale);
     if (scale != 1 && scale != 2 && scale != 4 && scale != 8)
@@ -237,4 +282,92 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
 TDecodedPicture DecodeJpegFile(const std::string& path, const TDecodeOptions& options) {
     const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
     return DecodeJpeg(bytes.data(), bytes.size(), options);
+}
+
+namespace {
+
+// Walks the segments from the start of the data to the frame header. read(at,
+// out, count) fills out with count bytes from offset at, false when they are not
+// all there.
+template <typename TRead> std::size_t CoefficientBytesFromFrame(TRead read) {
+    // The frame header follows the metadata segments (EXIF, colour profiles),
+    // which rarely reach this far.
+    constexpr std::uint64_t kSearched = 1024 * 1024;
+    std::uint8_t b[4] = {};
+    if (!read(0, b, 2) || b[0] != 0xFF || b[1] != 0xD8)
+        return 0;
+    std::uint64_t at = 2;
+    for (;;) {
+        if (at + 2 > kSearched || !read(at, b, 2) || b[0] != 0xFF)
+            return 0;
+        if (b[1] == 0xFF) { // a fill byte before the marker
+            at += 1;
+            continue;
+        }
+        at += 2;
+        if (b[1] == 0x01 || (b[1] >= 0xD0 && b[1] <= 0xD7)) // markers without a length
+            continue;
+        if (b[1] == 0xDA || b[1] == 0xD9) // a scan or the end before any frame
+            return 0;
+        if (!read(at, b + 2, 2))
+            return 0;
+        const std::size_t length = std::size_t(b[2]) << 8 | b[3];
+        const unsigned marker = b[1];
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (length < 2)
+            return 0;
+        if (!frame) {
+            at += length;
+            continue;
+        }
+        const bool progressive =
+            marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+        std::uint8_t f[6 + 3 * 255];
+        if (!progressive || length < 8 || length - 2 > sizeof f || !read(at + 2, f, length - 2))
+            return 0;
+        const std::size_t height = std::size_t(f[1]) << 8 | f[2];
+        const std::size_t width = std::size_t(f[3]) << 8 | f[4];
+        const int components = f[5];
+        if (6 + 3 * std::size_t(components) > length - 2)
+            return 0;
+        int hMax = 1, vMax = 1;
+        for (int c = 0; c < components; ++c) {
+            hMax = std::max(hMax, f[6 + 3 * c + 1] >> 4);
+            vMax = std::max(vMax, f[6 + 3 * c + 1] & 15);
+        }
+        std::size_t bytes = 0;
+        for (int c = 0; c < components; ++c) {
+            const int h = std::max(1, f[6 + 3 * c + 1] >> 4);
+            const int v = std::max(1, f[6 + 3 * c + 1] & 15);
+            const std::size_t w = (width * h + hMax - 1) / hMax;
+            const std::size_t hh = (height * v + vMax - 1) / vMax;
+            // 64 coefficients of two bytes for each block of 8 x 8 samples.
+            bytes += (w + 7) / 8 * ((hh + 7) / 8) * 128;
+        }
+        return bytes;
+    }
+}
+
+} // namespace
+
+std::size_t ProgressiveJpegCoefficientBytes(const std::uint8_t* data, std::size_t size) {
+    return CoefficientBytesFromFrame([&](std::uint64_t at, std::uint8_t* out, std::size_t count) {
+        if (data == nullptr || at > size || count > size - at)
+            return false;
+        std::memcpy(out, data + at, count);
+        return true;
+    });
+}
+
+std::size_t ProgressiveJpegCoefficientBytes(const std::string& path) {
+    try {
+        TPictureFile file(path);
+        return CoefficientBytesFromFrame(
+            [&](std::uint64_t at, std::uint8_t* out, std::size_t count) {
+                return file.ReadAt(at, out, count) == count;
+            });
+    } catch (const ECodecError&) {
+        return 0;
+    }
 }

@@ -18,6 +18,7 @@ struct TPngSession {
     const std::uint8_t* Data;
     std::size_t Size;
     std::size_t Pos;
+    std::size_t NextChunk; // where the header of the chunk after the current one starts
     char Message[256];
     png_uint_32 Width;
     png_uint_32 Height;
@@ -49,6 +50,17 @@ void PngRead(png_structp png, png_bytep out, png_size_t count) {
     TPngSession* s = static_cast<TPngSession*>(png_get_io_ptr(png));
     if (count > s->Size - s->Pos)
         png_error(png, "unexpected end of file");
+    // libpng reads a chunk's length and type in one piece, and may take memory
+    // for the length before it reads the data: a length that the rest of the
+    // file cannot hold (with the CRC after it) is refused here.
+    if (s->Pos == s->NextChunk && count == 8) {
+        const std::uint8_t* p = s->Data + s->Pos;
+        const std::uint64_t length =
+            std::uint64_t(p[0]) << 24 | std::uint64_t(p[1]) << 16 | std::uint64_t(p[2]) << 8 | p[3];
+        if (length + 4 > s->Size - s->Pos - 8)
+            png_error(png, "chunk longer than the rest of the file");
+        s->NextChunk = s->Pos + 8 + std::size_t(length) + 4;
+    }
     std::memcpy(out, s->Data + s->Pos, count);
     s->Pos += count;
 }
@@ -120,6 +132,12 @@ bool PngReadHeader(TPngSession* s) {
     png_set_user_limits(s->Png, kMaxPictureSide, kMaxPictureSide);
     png_set_chunk_cache_max(s->Png, 1000);
     png_set_chunk_malloc_max(s->Png, 16u * 1024 * 1024);
+    // Only the header, the palette, the transparency, the orientation and the
+    // image data matter here. Everything else (text, colour profiles, the
+    // colour space chunks) is skipped unread, so its content can take no memory.
+    png_set_keep_unknown_chunks(s->Png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    static const png_byte kExif[] = "eXIf";
+    png_set_keep_unknown_chunks(s->Png, PNG_HANDLE_CHUNK_AS_DEFAULT, kExif, 1);
     png_set_read_fn(s->Png, s, PngRead);
     png_read_info(s->Png, s->Info);
     int interlace = 0;
@@ -170,6 +188,7 @@ TDecodedPicture DecodePng(const std::uint8_t* data, std::size_t size,
     std::unique_ptr<TPngSession, TPngSessionFree> s(new TPngSession());
     s->Data = data;
     s->Size = size;
+    s->NextChunk = 8; // after the signature
     s->Orientation = 1;
     s->Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, s.get(), PngError, PngWarning);
     if (s->Png == nullptr)

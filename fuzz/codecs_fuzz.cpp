@@ -43,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         switch (selector % 18) {
         case 0:
+            ProgressiveJpegCoefficientBytes(data, size);
             Check(DecodeJpeg(data, size, options));
             break;
         case 1:

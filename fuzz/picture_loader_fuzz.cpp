@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes through both picture loaders, as a file whose extension
 // the first byte chooses, and checks that a successful load is self-consistent.
 #include "codecs/uCodecRegistry.h"
+#include "codecs/uJpegReader.h"
 #include "pictures/TPicturePrefetcher.h"
 #include "pictures/uPicLib.h"
 

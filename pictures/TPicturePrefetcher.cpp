@@ -1,9 +1,9 @@
 #include "pictures/TPicturePrefetcher.h"
 
+#include "codecs/uJpegReader.h"
 #include "pictures/uPicLib.h"
 
 #include <algorithm>
-#include <fstream>
 #include <utility>
 
 namespace {
@@ -48,66 +48,6 @@ private:
 };
 
 } // namespace
-
-std::size_t ProgressiveJpegCoefficientBytes(const std::string& File) {
-    // The frame header follows the metadata segments (EXIF, colour profiles),
-    // which rarely reach this far; the segments are skipped, not read.
-    constexpr std::streamoff kSearched = 1024 * 1024;
-    std::ifstream in(File, std::ios::binary);
-    unsigned char b[4] = {};
-    if (!in.read(reinterpret_cast<char*>(b), 2) || b[0] != 0xFF || b[1] != 0xD8)
-        return 0;
-    for (;;) {
-        if (!in.read(reinterpret_cast<char*>(b), 2) || b[0] != 0xFF || in.tellg() > kSearched)
-            return 0;
-        if (b[1] == 0xFF) { // a fill byte before the marker
-            in.seekg(-1, std::ios::cur);
-            continue;
-        }
-        if (b[1] == 0x01 || (b[1] >= 0xD0 && b[1] <= 0xD7)) // markers without a length
-            continue;
-        if (b[1] == 0xDA || b[1] == 0xD9) // a scan or the end before any frame
-            return 0;
-        if (!in.read(reinterpret_cast<char*>(b + 2), 2))
-            return 0;
-        const std::size_t length = std::size_t(b[2]) << 8 | b[3];
-        const unsigned marker = b[1];
-        const bool frame =
-            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (length < 2)
-            return 0;
-        if (!frame) {
-            in.seekg(std::streamoff(length) - 2, std::ios::cur);
-            continue;
-        }
-        const bool progressive =
-            marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
-        unsigned char f[6 + 3 * 255];
-        if (!progressive || length < 8 || length - 2 > sizeof f ||
-            !in.read(reinterpret_cast<char*>(f), std::streamsize(length - 2)))
-            return 0;
-        const std::size_t height = std::size_t(f[1]) << 8 | f[2];
-        const std::size_t width = std::size_t(f[3]) << 8 | f[4];
-        const int components = f[5];
-        if (6 + 3 * std::size_t(components) > length - 2)
-            return 0;
-        int hMax = 1, vMax = 1;
-        for (int c = 0; c < components; ++c) {
-            hMax = std::max(hMax, f[6 + 3 * c + 1] >> 4);
-            vMax = std::max(vMax, f[6 + 3 * c + 1] & 15);
-        }
-        std::size_t bytes = 0;
-        for (int c = 0; c < components; ++c) {
-            const int h = std::max(1, f[6 + 3 * c + 1] >> 4);
-            const int v = std::max(1, f[6 + 3 * c + 1] & 15);
-            const std::size_t w = (width * h + hMax - 1) / hMax;
-            const std::size_t hh = (height * v + vMax - 1) / vMax;
-            // 64 coefficients of two bytes for each block of 8 x 8 samples.
-            bytes += (w + 7) / 8 * ((hh + 7) / 8) * 128;
-        }
-        return bytes;
-    }
-}
 
 void PreparePicture(const TPrefetchRequest& Request, TPreparedPicture& Result) {
     Result.Loaded = false;

@@ -44,14 +44,10 @@ struct TPreparedPicture {
 void PreparePicture(const TPrefetchRequest& Request, TPreparedPicture& Result);
 
 // A progressive JPEG keeps the coefficients of the whole picture while it is
-// read, two bytes for each sample at full size whatever the reduced scale; of
-// the pictures whose decoding needs this much, one is decoded at a time.
+// read (ProgressiveJpegCoefficientBytes), two bytes for each sample at full size
+// whatever the reduced scale; of the pictures whose decoding needs this much,
+// one is decoded at a time.
 constexpr std::size_t kHeavyDecodeBytes = std::size_t(48) << 20;
-
-// The bytes of coefficients that decoding the file will hold: for a progressive
-// JPEG, from the frame header at the start of the file; 0 for any other file,
-// and for one that cannot be read or has no frame header near its start.
-std::size_t ProgressiveJpegCoefficientBytes(const std::string& File);
 
 // Prepared pictures that may wait to be taken when the requests fit every
 // picture into its cell: so many that the workers go on with the pictures after

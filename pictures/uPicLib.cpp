@@ -3,20 +3,14 @@
 #include "codecs/ECodecError.h"
 #include "codecs/uCodecCommon.h"
 #include "codecs/uCodecRegistry.h"
+#include "codecs/uPngReader.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 
 #include <cstring>
 #include <stdexcept>
 
 namespace {
-
-bool FileExists(const std::string& FileName) {
-    const QFileInfo info(QString::fromStdString(FileName));
-    return info.exists() && !info.isDir();
-}
 
 // Straight alpha over white, per channel, rounded to nearest.
 std::uint8_t OverWhite(std::uint8_t c, std::uint8_t a) {
@@ -84,14 +78,11 @@ TColor32 WinColorToColor32(TColor C) {
 }
 
 bool IsPngFile(const std::string& FileName) {
-    QFile file(QString::fromStdString(FileName));
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("Cannot open file \"" + FileName + "\".");
-    const QByteArray head = file.read(4);
-    if (head.size() < 4)
+    TPictureFile file(FileName);
+    std::uint8_t head[4];
+    if (file.ReadAt(0, head, sizeof head) < sizeof head)
         throw std::runtime_error("File \"" + FileName + "\" is too short to be a picture.");
-    return static_cast<unsigned char>(head[0]) == 0x89 && head[1] == 'P' && head[2] == 'N' &&
-           head[3] == 'G';
+    return HasPngSignature(head, sizeof head);
 }
 
 namespace {
@@ -151,16 +142,16 @@ void SetWhy(std::string* Why, const std::string& Text) {
 
 namespace {
 
-// Runs a load; a missing file or any error of the codecs makes it false, with
-// the reason in Why.
+// Runs a load; a missing file, anything but a regular file (a pipe would keep
+// the load waiting) or any error of the codecs makes it false, with the reason
+// in Why.
 template <typename TLoad> bool TryLoad(const std::string& FileName, std::string* Why, TLoad Load) {
-    if (!FileExists(FileName)) {
-        SetWhy(Why, kNoSuchFile);
-        return false;
-    }
     try {
+        CheckRegularFile(FileName);
         Load();
         return true;
+    } catch (const ECodecError& e) {
+        SetWhy(Why, e.Reason() == TCodecFailure::NotFound ? kNoSuchFile : e.what());
     } catch (const std::exception& e) {
         SetWhy(Why, e.what());
     } catch (...) {

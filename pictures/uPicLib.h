@@ -12,7 +12,8 @@
 // Loads a file into a pixel store at the picture's own size. PNG transparency is
 // kept; pictures that are drawn (JPEG, GIF, icons, metafiles) are composed onto
 // white; bitmaps of 32 bits keep their alpha, others become opaque. False, with
-// no message, for a missing, unknown, unreadable or damaged file.
+// no message, for a missing, unknown, unreadable or damaged file, and for
+// anything but a regular file (a folder, a pipe, a device), which is not opened.
 // Why, when given, receives the reason of a failure.
 bool LoadPictureToBitmap32(const std::string& FileName, TBitmap32& Dest,
                            std::string* Why = nullptr);
@@ -38,7 +39,8 @@ int JpegScaleForFit(int OwnWidth, int OwnHeight, std::int32_t Width, std::int32_
                     std::int32_t FitType);
 
 // True when the file's first four bytes are the PNG signature. Raises an error
-// when the file cannot be opened or holds fewer than four bytes.
+// when the file is not a regular file, cannot be opened or holds fewer than four
+// bytes.
 bool IsPngFile(const std::string& FileName);
 
 // Decodes a PNG file into Dest keeping its transparency: one transparent colour

@@ -1,14 +1,20 @@
 // Small pictures written by the image libraries themselves, for the reader tests.
 #pragma once
 
+#include "codecs/ECodecError.h"
 #include "codecs/uMagickReader.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <ostream>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
+
+#include <stdlib.h>
 
 #include <gif_lib.h>
 #include <jpeglib.h>
@@ -16,6 +22,11 @@
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
+
+// Failure reasons show as their words in the messages of failed expectations.
+inline void PrintTo(TCodecFailure reason, std::ostream* out) {
+    *out << CodecFailureText(reason);
+}
 
 namespace fixtures {
 
@@ -58,6 +69,83 @@ inline Bytes MakeExif(int orientation, bool bigEndian = false, bool withPrefix =
     u16(0);
     u32(0);
     return b;
+}
+
+// ---- Files ----
+// A new empty folder in the system's temporary folder, removed with all it
+// holds when this goes.
+class TempFolder {
+public:
+    TempFolder() : FPath(P_tmpdir "/codec_test_XXXXXX") {
+        if (mkdtemp(FPath.data()) == nullptr)
+            throw std::runtime_error("cannot make a temporary folder");
+        FPath += "/";
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(FPath, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // With a trailing slash.
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+};
+
+inline void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr)
+        throw std::runtime_error("cannot write " + path);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (std::fclose(f) != 0 || !written)
+        throw std::runtime_error("cannot write " + path);
+}
+
+// ---- Icons ----
+// An icon file of 32-bit entries; each entry's pixels are rows from the top,
+// mask bits set where a pixel is clear.
+struct IconEntry {
+    unsigned Size;
+    std::vector<std::uint32_t> Pixels;
+};
+
+inline Bytes MakeIcon(const std::vector<IconEntry>& entries) {
+    Bytes head, body;
+    PutLE16(head, 0);
+    PutLE16(head, 1);
+    PutLE16(head, unsigned(entries.size()));
+    std::uint32_t offset = 6 + 16 * std::uint32_t(entries.size());
+    for (const IconEntry& e : entries) {
+        const unsigned maskRow = ((e.Size + 31) / 32) * 4;
+        Bytes dib;
+        for (std::uint32_t v : {40u, e.Size, e.Size * 2})
+            PutLE32(dib, v);
+        PutLE16(dib, 1);
+        PutLE16(dib, 32);
+        dib.insert(dib.end(), 24, 0);
+        for (unsigned y = e.Size; y-- > 0;)
+            for (unsigned x = 0; x < e.Size; ++x)
+                PutLE32(dib, e.Pixels[y * e.Size + x]); // B, G, R, A
+        for (unsigned y = e.Size; y-- > 0;) {
+            Bytes row(maskRow, 0);
+            for (unsigned x = 0; x < e.Size; ++x)
+                if ((e.Pixels[y * e.Size + x] >> 24) == 0)
+                    row[x / 8] |= std::uint8_t(0x80 >> (x % 8));
+            dib.insert(dib.end(), row.begin(), row.end());
+        }
+        head.insert(head.end(), {std::uint8_t(e.Size), std::uint8_t(e.Size), 0, 0});
+        PutLE16(head, 1);
+        PutLE16(head, 32);
+        PutLE32(head, std::uint32_t(dib.size()));
+        PutLE32(head, offset);
+        offset += std::uint32_t(dib.size());
+        body.insert(body.end(), dib.begin(), dib.end());
+    }
+    head.insert(head.end(), body.begin(), body.end());
+    return head;
 }
 
 // ---- PNG ----
@@ -156,6 +244,7 @@ struct JpegSpec {
     int Quality = 100;
     Bytes Exif; // with the "Exif\0\0" prefix
     std::vector<std::uint8_t> Samples;
+    std::vector<jpeg_scan_info> Scans; // a progression of its own; empty: the library's
 };
 
 inline Bytes WriteJpeg(const JpegSpec& spec) {
@@ -179,6 +268,10 @@ inline Bytes WriteJpeg(const JpegSpec& spec) {
         c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
     if (spec.Progressive)
         jpeg_simple_progression(&c);
+    if (!spec.Scans.empty()) {
+        c.scan_info = spec.Scans.data();
+        c.num_scans = int(spec.Scans.size());
+    }
     c.arith_code = spec.Arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&c, TRUE);
     if (!spec.Exif.empty())

@@ -42,9 +42,11 @@ void ExpectBlocks(const TDecodedPicture& p, int columns, const std::vector<std::
         ExpectNear(p.Pixel(int(i % columns) * 8 + 4, int(i / columns) * 8 + 4), want[i]);
 }
 
-TCodecFailure FailureOf(const Bytes& bytes) {
+TCodecFailure FailureOf(const Bytes& bytes, TJpegScale scale = TJpegScale::Full) {
+    TDecodeOptions options;
+    options.JpegScale = scale;
     try {
-        DecodeJpeg(bytes.data(), bytes.size());
+        DecodeJpeg(bytes.data(), bytes.size(), options);
     } catch (const ECodecError& e) {
         return e.Reason();
     }
@@ -57,6 +59,51 @@ std::size_t FindMarker(const Bytes& b, std::uint8_t marker) {
         if (b[i] == 0xFF && b[i + 1] == marker)
             return i;
     return b.size();
+}
+
+// The file with its last scan sent again copies times, just before the end marker.
+Bytes RepeatLastScan(const Bytes& file, int copies) {
+    std::size_t sos = file.size() - 2;
+    while (sos > 0 && !(file[sos] == 0xFF && file[sos + 1] == 0xDA))
+        --sos;
+    const Bytes scan(file.begin() + long(sos), file.end() - 2);
+    Bytes out(file.begin(), file.end() - 2);
+    for (int i = 0; i < copies; ++i)
+        out.insert(out.end(), scan.begin(), scan.end());
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+}
+
+// A flat colour: every AC coefficient is zero, so a refinement scan is a few
+// end-of-band runs that decode the same however often they are repeated.
+JpegSpec Flat(int side, int components) {
+    JpegSpec s;
+    s.Width = s.Height = side;
+    s.Components = components;
+    s.InSpace = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    s.Samples.assign(std::size_t(side) * std::size_t(side) * std::size_t(components), 90);
+    return s;
+}
+
+jpeg_scan_info Scan(int Ss, int Se, int Ah, int Al) {
+    jpeg_scan_info scan{};
+    scan.comps_in_scan = 1;
+    scan.Ss = Ss;
+    scan.Se = Se;
+    scan.Ah = Ah;
+    scan.Al = Al;
+    return scan;
+}
+
+// A grey progression that sends every coefficient in a band of its own, first
+// without its low bits and then one refinement scan per bit: (bits + 1) * 64
+// scans, all of them legal.
+JpegSpec OneBandPerCoefficient(int bits) {
+    JpegSpec s = Flat(16, 1);
+    for (int k = 0; k < 64; ++k)
+        for (int ah = 0; ah <= bits; ++ah)
+            s.Scans.push_back(Scan(k, k, ah == 0 ? 0 : bits - ah + 1, bits - ah));
+    return s;
 }
 
 } // namespace
@@ -169,4 +216,107 @@ TEST(JpegReader, RefusesHugePicturesBeforeDecoding) {
     } catch (const ECodecError& e) {
         EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos);
     }
+}
+
+TEST(JpegReader, RefusesScansThatSendCoefficientsAgain) {
+    JpegSpec refined = Flat(64, 3);
+    refined.Progressive = true; // its last scan refines the luminance's AC bits
+    // Without successive approximation the last scan is a first scan of the AC band.
+    JpegSpec firstOnly = Flat(64, 1);
+    firstOnly.Scans = {Scan(0, 0, 0, 0), Scan(1, 63, 0, 0)};
+    // 8192 x 8192 with 900 copies of its last scan took most of a minute to decode;
+    // refused at the first copy, a large bomb is as quick as a small one.
+    JpegSpec large = Flat(2048, 3);
+    large.Progressive = true;
+    const struct {
+        const char* Name;
+        Bytes File;
+    } cases[] = {
+        {"a refinement scan repeated", RepeatLastScan(fixtures::WriteJpeg(refined), 100)},
+        {"a first scan repeated", RepeatLastScan(fixtures::WriteJpeg(firstOnly), 100)},
+        {"a large picture's refinement repeated 900 times",
+         RepeatLastScan(fixtures::WriteJpeg(large), 900)},
+    };
+    for (const auto& c : cases)
+        for (TJpegScale scale : {TJpegScale::Full, TJpegScale::Eighth}) {
+            SCOPED_TRACE(testing::Message() << c.Name << ", scale 1/" << int(scale));
+            EXPECT_EQ(FailureOf(c.File, scale), TCodecFailure::Corrupt);
+        }
+    // Sent once, each file is fine.
+    for (const JpegSpec& spec : {refined, firstOnly}) {
+        const Bytes file = fixtures::WriteJpeg(spec);
+        EXPECT_EQ(DecodeJpeg(file.data(), file.size()).Width, 64);
+    }
+}
+
+TEST(JpegReader, RefusesMoreScansThanAnyEncoderWrites) {
+    // 256 scans is the most a file may have.
+    const Bytes most = fixtures::WriteJpeg(OneBandPerCoefficient(3));
+    const TDecodedPicture p = DecodeJpeg(most.data(), most.size());
+    EXPECT_EQ(p.Width, 16);
+    ExpectNear(p.Pixel(8, 8), 0xFF5A5A5A);
+    const Bytes more = fixtures::WriteJpeg(OneBandPerCoefficient(4)); // 320 scans
+    for (TJpegScale scale : {TJpegScale::Full, TJpegScale::Eighth}) {
+        SCOPED_TRACE(int(scale));
+        EXPECT_EQ(FailureOf(more, scale), TCodecFailure::Corrupt);
+    }
+}
+
+TEST(JpegCoefficientBytes, ComeFromTheFrameHeaderOfProgressiveFiles) {
+    auto jpeg = [](int components, bool progressive, bool exif) {
+        JpegSpec spec;
+        spec.Width = 100;
+        spec.Height = 60;
+        spec.Components = components;
+        spec.InSpace = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+        spec.Progressive = progressive;
+        if (exif)
+            spec.Exif = fixtures::MakeExif(6);
+        spec.Samples.assign(std::size_t(100) * 60 * components, 128);
+        return fixtures::WriteJpeg(spec);
+    };
+    // The fixture writes every component at full size: 13 x 8 blocks each.
+    const std::size_t blocks = 13 * 8 * 128;
+    Bytes truncated = jpeg(3, true, true);
+    truncated.resize(40);
+    // A fill byte before a marker, and markers without a length, are stepped over.
+    Bytes padded = jpeg(1, true, false);
+    padded.insert(padded.begin() + 2, {0xFF, 0xFF, 0x01, 0xFF, 0xD0});
+    // The frame header comes after more than a MiB of metadata.
+    Bytes late = jpeg(1, true, false);
+    Bytes comment = {0xFF, 0xFE, 0xFF, 0xFF};
+    comment.resize(0xFFFF + 2, 'x');
+    for (int i = 0; i < 17; ++i)
+        late.insert(late.begin() + 2, comment.begin(), comment.end());
+    fixtures::PngSpec png;
+    png.Samples = {1, 2, 3};
+    const struct {
+        const char* Name;
+        Bytes File;
+        std::size_t Expected;
+    } cases[] = {
+        {"progressive", jpeg(3, true, false), 3 * blocks},
+        {"progressive with EXIF", jpeg(3, true, true), 3 * blocks},
+        {"progressive grey", jpeg(1, true, false), blocks},
+        {"fill bytes and lone markers", padded, blocks},
+        {"frame header too late", late, 0},
+        {"baseline", jpeg(3, false, true), 0},
+        {"truncated", truncated, 0},
+        {"empty", Bytes(), 0},
+        {"PNG", fixtures::WritePng(png), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(ProgressiveJpegCoefficientBytes(c.File.data(), c.File.size()), c.Expected);
+    }
+
+    // From a file: the same walk.
+    const fixtures::TempFolder folder;
+    const std::string& dir = folder.Path();
+    for (const auto& c : {cases[1], cases[4], cases[6]}) {
+        SCOPED_TRACE(c.Name);
+        fixtures::WriteFile(dir + "p.jpg", c.File);
+        EXPECT_EQ(ProgressiveJpegCoefficientBytes(dir + "p.jpg"), c.Expected);
+    }
+    EXPECT_EQ(ProgressiveJpegCoefficientBytes(dir + "missing.jpg"), 0u);
 }

@@ -177,56 +177,9 @@ TEST(MagickReader, FormatsWithoutADecoderHereFailAsUnsupported) {
     }
 }
 
-namespace {
-
-// An icon file of 32-bit entries; each entry's pixels are rows from the top,
-// mask bits set where a pixel is clear.
-struct IconEntry {
-    unsigned Size;
-    std::vector<std::uint32_t> Pixels;
-};
-
-Bytes MakeIcon(const std::vector<IconEntry>& entries) {
-    Bytes head, body;
-    fixtures::PutLE16(head, 0);
-    fixtures::PutLE16(head, 1);
-    fixtures::PutLE16(head, unsigned(entries.size()));
-    std::uint32_t offset = 6 + 16 * std::uint32_t(entries.size());
-    for (const IconEntry& e : entries) {
-        const unsigned maskRow = ((e.Size + 31) / 32) * 4;
-        Bytes dib;
-        for (std::uint32_t v : {40u, e.Size, e.Size * 2})
-            fixtures::PutLE32(dib, v);
-        fixtures::PutLE16(dib, 1);
-        fixtures::PutLE16(dib, 32);
-        dib.insert(dib.end(), 24, 0);
-        for (unsigned y = e.Size; y-- > 0;)
-            for (unsigned x = 0; x < e.Size; ++x)
-                fixtures::PutLE32(dib, e.Pixels[y * e.Size + x]); // B, G, R, A
-        for (unsigned y = e.Size; y-- > 0;) {
-            Bytes row(maskRow, 0);
-            for (unsigned x = 0; x < e.Size; ++x)
-                if ((e.Pixels[y * e.Size + x] >> 24) == 0)
-                    row[x / 8] |= std::uint8_t(0x80 >> (x % 8));
-            dib.insert(dib.end(), row.begin(), row.end());
-        }
-        head.insert(head.end(), {std::uint8_t(e.Size), std::uint8_t(e.Size), 0, 0});
-        fixtures::PutLE16(head, 1);
-        fixtures::PutLE16(head, 32);
-        fixtures::PutLE32(head, std::uint32_t(dib.size()));
-        fixtures::PutLE32(head, offset);
-        offset += std::uint32_t(dib.size());
-        body.insert(body.end(), dib.begin(), dib.end());
-    }
-    head.insert(head.end(), body.begin(), body.end());
-    return head;
-}
-
-} // namespace
-
 TEST(MagickReader, DecodesTheLargestPictureOfAnIcon) {
-    const Bytes ico =
-        MakeIcon({{1, {0xFF123456}}, {2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x00000000}}});
+    const Bytes ico = fixtures::MakeIcon(
+        {{1, {0xFF123456}}, {2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x00000000}}});
     const TDecodedPicture p = DecodePictureData(ico.data(), ico.size(), "ico");
     ASSERT_EQ(p.Width, 2);
     ASSERT_EQ(p.Height, 2);
@@ -238,7 +191,7 @@ TEST(MagickReader, DecodesTheLargestPictureOfAnIcon) {
     EXPECT_EQ(p.Pixel(1, 1) >> 24, 0u);
 
     // Partial alpha of a 32-bit icon is kept.
-    const Bytes soft = MakeIcon({{2, {0x80FF0000, 0x01000000, 0xFF0000FF, 0x00000000}}});
+    const Bytes soft = fixtures::MakeIcon({{2, {0x80FF0000, 0x01000000, 0xFF0000FF, 0x00000000}}});
     const TDecodedPicture q = DecodePictureData(soft.data(), soft.size(), "ico");
     EXPECT_EQ(q.Pixels,
               (std::vector<std::uint32_t>{0x80FF0000, 0x01000000, 0xFF0000FF, q.Pixels[3]}));

@@ -2,6 +2,7 @@
 #include "codecs/uPngReader.h"
 #include "tests/codecs/CodecFixtures.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -103,6 +104,40 @@ void PutCrc(Bytes& png, std::size_t chunkStart, std::size_t dataLength) {
     png[at + 1] = Bytef(crc >> 16);
     png[at + 2] = Bytef(crc >> 8);
     png[at + 3] = Bytef(crc);
+}
+
+std::string MessageOf(const Bytes& bytes) {
+    try {
+        DecodePng(bytes.data(), bytes.size());
+    } catch (const ECodecError& e) {
+        EXPECT_EQ(e.Reason(), TCodecFailure::Corrupt) << e.what();
+        return e.what();
+    }
+    ADD_FAILURE() << "decoding succeeded";
+    return std::string();
+}
+
+// A chunk with its CRC; its length field says claimed bytes (by default its own).
+Bytes Chunk(const char* type, const Bytes& data, std::uint32_t claimed = 0xFFFFFFFF) {
+    Bytes chunk;
+    fixtures::PutBE32(chunk, claimed != 0xFFFFFFFF ? claimed : std::uint32_t(data.size()));
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    fixtures::PutBE32(chunk, 0);
+    PutCrc(chunk, 0, data.size());
+    return chunk;
+}
+
+// Where the first image data chunk of a PNG starts.
+std::size_t FirstIdat(const Bytes& png) {
+    for (std::size_t at = 8; at + 8 <= png.size();) {
+        const std::uint32_t length =
+            std::uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+        if (std::memcmp(png.data() + at + 4, "IDAT", 4) == 0)
+            return at;
+        at += 12 + length;
+    }
+    return png.size();
 }
 
 } // namespace
@@ -239,4 +274,57 @@ TEST(PngReader, RefusesHugePicturesBeforeDecoding) {
     small.MaxPixels = 24;
     const Bytes five = fixtures::WritePng(MakeSpec(PNG_COLOR_TYPE_RGB, 8, false, 5, 5));
     EXPECT_THROW(DecodePng(five.data(), five.size(), small), ECodecError);
+}
+
+TEST(PngReader, RefusesAChunkLongerThanTheRestOfTheFile) {
+    const Bytes plain = fixtures::WritePng(MakeSpec(PNG_COLOR_TYPE_RGB, 8, false, 1, 1));
+    const std::size_t idat = FirstIdat(plain);
+    ASSERT_LT(idat, plain.size());
+    // 310 bytes whose text chunk claims 1.9 GB: libpng took that much memory
+    // for the chunk before it found the file too short.
+    Bytes bomb(plain.begin(), plain.begin() + long(idat));
+    const Bytes text = Chunk("iTXt", Bytes(310 - 8 - idat, 'a'), 0x71000000);
+    bomb.insert(bomb.end(), text.begin(), text.end() - 4);
+    ASSERT_EQ(bomb.size(), 310u);
+    Bytes longest(plain.begin(), plain.begin() + long(idat));
+    const Bytes profile = Chunk("zTXt", Bytes(40, 'z'), 0x7FFFFFFF);
+    longest.insert(longest.end(), profile.begin(), profile.end());
+    longest.insert(longest.end(), plain.begin() + long(idat), plain.end());
+    Bytes image = plain;
+    image[idat + 2] = 0x10; // the image data claims 4 KiB more than there is
+    Bytes noCrc = plain;
+    noCrc.resize(noCrc.size() - 16); // the end chunk and the image data's CRC are cut off
+    for (const auto& [name, file] :
+         {std::pair{"text claiming 1.9 GB", bomb}, std::pair{"text claiming 2 GiB", longest},
+          std::pair{"image data", image}, std::pair{"image data without its CRC", noCrc}}) {
+        SCOPED_TRACE(name);
+        EXPECT_THAT(MessageOf(file), testing::HasSubstr("chunk longer than the rest of the file"));
+    }
+}
+
+TEST(PngReader, SkipsTheChunksItHasNoUseFor) {
+    // Text, a colour profile, colour space chunks and a chunk of its own, all of
+    // them nonsense, between an RGB picture's transparent colour and its
+    // orientation, both of which still count.
+    PngSpec s = MakeSpec(PNG_COLOR_TYPE_RGB, 8, false, 2, 1);
+    s.Samples = {1, 2, 3, 200, 100, 50};
+    s.HasTransparentColor = true;
+    s.TransparentColor.red = 1;
+    s.TransparentColor.green = 2;
+    s.TransparentColor.blue = 3;
+    s.Exif = fixtures::MakeExif(6, true, false);
+    const Bytes plain = fixtures::WritePng(s);
+    Bytes noisy = plain;
+    const Bytes junk = {0xFF, 0x00, 0x78, 0x9C, 0x01, 0x02, 0xFF, 0xFF};
+    for (const char* type : {"tEXt", "zTXt", "iTXt", "iCCP", "sPLT", "gAMA", "cHRM", "sRGB", "sBIT",
+                             "bKGD", "hIST", "pHYs", "oFFs", "pCAL", "sCAL", "tIME", "prVt"}) {
+        const Bytes chunk = Chunk(type, junk);
+        noisy.insert(noisy.begin() + long(FirstIdat(noisy)), chunk.begin(), chunk.end());
+    }
+    const TDecodedPicture want = DecodePng(plain.data(), plain.size());
+    const TDecodedPicture got = DecodePng(noisy.data(), noisy.size());
+    EXPECT_EQ(got.Width, 1);
+    EXPECT_EQ(got.Pixels, want.Pixels);
+    EXPECT_EQ(got.Pixels, (std::vector<std::uint32_t>{0x00010203, 0xFFC86432}));
+    EXPECT_EQ(got.Png.Transparency, TPngTransparency::SingleColor);
 }

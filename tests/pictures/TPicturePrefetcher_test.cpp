@@ -1,6 +1,8 @@
 #include "pictures/TPicturePrefetcher.h"
 #include "tests/codecs/CodecFixtures.h"
+#include "tests/codecs/SpecialFiles.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -97,57 +99,37 @@ TEST(PrefetcherLookahead, HoldsCellsWorthOfBytesOnlyWhenEveryPictureIsFittedToIt
     EXPECT_EQ(TPicturePrefetcher({request(false, 1, 1, 1)}, 1).Lookahead(), 4u);
 }
 
-TEST(PrefetcherHeavyDecode, CoefficientBytesOfProgressiveJpegsFromTheFrameHeader) {
-    QTemporaryDir dir;
-    auto save = [&](const char* name, const Bytes& bytes) {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-        return path.toStdString();
-    };
-    auto jpeg = [](int components, bool progressive, bool exif) {
-        JpegSpec spec;
-        spec.Width = 100;
-        spec.Height = 60;
-        spec.Components = components;
-        spec.InSpace = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-        spec.Progressive = progressive;
-        if (exif)
-            spec.Exif = MakeExif(6);
-        spec.Samples.assign(std::size_t(100) * 60 * components, 128);
-        return WriteJpeg(spec);
-    };
-    // The fixture writes every component at full size: 13 x 8 blocks each.
-    const std::size_t blocks = 13 * 8 * 128;
-    Bytes truncated = jpeg(3, true, true);
-    truncated.resize(40);
-    PngSpec png;
-    png.Samples = {1, 2, 3};
-    const struct {
-        const char* Name;
-        Bytes File;
-        std::size_t Expected;
-    } cases[] = {
-        {"progressive.jpg", jpeg(3, true, false), 3 * blocks},
-        {"progressive-exif.jpg", jpeg(3, true, true), 3 * blocks},
-        {"progressive-grey.jpg", jpeg(1, true, false), blocks},
-        {"baseline.jpg", jpeg(3, false, true), 0},
-        {"truncated.jpg", truncated, 0},
-        {"picture.png", WritePng(png), 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        EXPECT_EQ(ProgressiveJpegCoefficientBytes(save(c.Name, c.File)), c.Expected);
-    }
-    EXPECT_EQ(ProgressiveJpegCoefficientBytes(dir.filePath("missing.jpg").toStdString()), 0u);
-}
-
 TEST_F(Prefetcher, StopsCleanlyWithPicturesNotTaken) {
     TPicturePrefetcher prefetcher(requests, 2, 2);
     EXPECT_TRUE(prefetcher.WaitFor(0, std::chrono::milliseconds(10000)));
     EXPECT_TRUE(prefetcher.Take(0).Loaded);
     // Destroyed here with most pictures never taken: the workers must not hang.
+}
+
+TEST_F(Prefetcher, APipeIsSkippedWithoutWaitingOnIt) {
+    const std::string pipe = dir.filePath("pipe.jpg").toStdString();
+    fixtures::MakeFifo(pipe);
+    for (bool fit : {true, false}) {
+        SCOPED_TRACE(fit);
+        TPrefetchRequest request = requests[0];
+        request.File = pipe;
+        request.Fit = fit;
+        const TPreparedPicture prepared = fixtures::WithoutWaitingOn(pipe, [&] {
+            TPreparedPicture result;
+            PreparePicture(request, result);
+            return result;
+        });
+        EXPECT_FALSE(prepared.Loaded);
+        EXPECT_THAT(prepared.Why, testing::HasSubstr("not a regular file"));
+    }
+    // Among other pictures, and with the prefetcher stopped before it gets to
+    // most of them.
+    requests[1].File = pipe;
+    fixtures::WithoutWaitingOn(pipe, [&] {
+        TPicturePrefetcher prefetcher(requests, 2, 2);
+        EXPECT_TRUE(prefetcher.Take(0).Loaded);
+        EXPECT_FALSE(prefetcher.Take(1).Loaded);
+    });
 }
 
 TEST_F(Prefetcher, OwnSizePicturesKeepTheirAlpha) {

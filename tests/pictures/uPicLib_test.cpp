@@ -1,11 +1,15 @@
 #include "pictures/uPicLib.h"
 
 #include "tests/codecs/CodecFixtures.h"
+#include "tests/codecs/SpecialFiles.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <functional>
 
 namespace {
 
@@ -195,6 +199,62 @@ TEST_F(Loaders, LoadFromFileDrawsOverTheStoresPixels) {
     const std::vector<std::uint32_t> px = {0x80102030u, 0x00405060u};
     b.LoadFromFile(Save("a.tga", fixtures::WriteWithMagick(2, 1, px, "TGA", true)));
     EXPECT_EQ(b.Pixel(0, 0), 0x80102030u);
+}
+
+TEST_F(Loaders, RefuseAPipeWithoutWaitingOnIt) {
+    const std::string pipe = dir.filePath("pipe.png").toStdString();
+    fixtures::MakeFifo(pipe);
+    // A symbolic link to a picture loads like the picture.
+    Save("a.png", AlphaPng());
+    const std::string link = dir.filePath("link.png").toStdString();
+    ASSERT_EQ(symlink("a.png", link.c_str()), 0);
+    // Each way into the loaders gives the reason it failed, or nothing.
+    const auto thrown = [](const std::function<void()>& call) -> std::string {
+        try {
+            call();
+            return std::string();
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+    };
+    const std::pair<const char*, std::function<std::string(const std::string&)>> ways[] = {
+        {"LoadPictureToBitmap32",
+         [](const std::string& file) {
+             TBitmap32 b;
+             std::string why;
+             return LoadPictureToBitmap32(file, b, &why) ? std::string() : why;
+         }},
+        {"LoadPictureToBitmap",
+         [](const std::string& file) {
+             TBitmap b;
+             std::string why;
+             return LoadPictureToBitmap(file, b, &why) ? std::string() : why;
+         }},
+        {"LoadPictureForFit",
+         [](const std::string& file) {
+             TBitmap b;
+             int w = 0, h = 0;
+             std::string why;
+             return LoadPictureForFit(file, b, 8, 8, 1, w, h, &why) ? std::string() : why;
+         }},
+        {"IsPngFile", [&](const std::string& file) { return thrown([&] { IsPngFile(file); }); }},
+        {"ReadPngTransparent",
+         [&](const std::string& file) {
+             TBitmap32 b;
+             return thrown([&] { ReadPngTransparent(file, b); });
+         }},
+        {"LoadFromFile",
+         [&](const std::string& file) {
+             TBitmap32 b;
+             return thrown([&] { b.LoadFromFile(file); });
+         }},
+    };
+    for (const auto& [name, way] : ways) {
+        SCOPED_TRACE(name);
+        EXPECT_THAT(fixtures::WithoutWaitingOn(pipe, [&] { return way(pipe); }),
+                    testing::HasSubstr("not a regular file"));
+        EXPECT_EQ(fixtures::WithoutWaitingOn(pipe, [&] { return way(link); }), "");
+    }
 }
 
 TEST(WinColorToColor32, SwapsRedAndBlueWithoutResolvingSystemColours) {
