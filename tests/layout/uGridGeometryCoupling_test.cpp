@@ -93,13 +93,15 @@ TEST(CoupledSizes, AgreeWithTheX87Unit) {
     TSequence s(31337);
     int failures = 0;
     for (int i = 0; i < 300000; ++i) {
-        const std::int32_t value = std::int32_t(s.Spread(0, INT32_MAX)) * (s.Next() & 1 ? -1 : 1);
+        const std::int32_t magnitude = std::int32_t(s.Spread(0, INT32_MAX));
+        const std::int32_t value = s.Next() & 1 ? -magnitude : magnitude;
         double ratio;
         if (i % 2 == 0) { // any bit pattern: subnormals, infinities, NaNs
             const std::uint64_t bits = s.Next();
             std::memcpy(&ratio, &bits, sizeof ratio);
         } else {
-            ratio = double(s.Spread(1, 1 << 20)) / double(s.Spread(1, 1 << 20));
+            const double a = double(s.Spread(1, 1 << 20)), b = double(s.Spread(1, 1 << 20));
+            ratio = a / b;
         }
         const std::int32_t height = X87Nearest(static_cast<long double>(value) / ratio);
         const std::int32_t width = X87Nearest(static_cast<long double>(value) * ratio);

@@ -58,9 +58,13 @@ inline std::vector<TFitCase> Generate() {
         else
             cases.push_back({std::int32_t(sw), std::int32_t(sh), std::int32_t(w), std::int32_t(h)});
     };
-    for (int i = 0; i < 30000; ++i)
-        add(s.Spread(1, kMaxSource), s.Spread(1, kMaxSource), s.Spread(1, kMaxCell),
-            s.Spread(1, kMaxCell));
+    for (int i = 0; i < 30000; ++i) {
+        // One draw per statement: the order in which a call's arguments are
+        // evaluated differs between compilers.
+        const std::int64_t sw = s.Spread(1, kMaxSource), sh = s.Spread(1, kMaxSource);
+        const std::int64_t w = s.Spread(1, kMaxCell), h = s.Spread(1, kMaxCell);
+        add(sw, sh, w, h);
+    }
     while (cases.size() < 40000) { // the source has the cell's ratio
         const std::int64_t w = s.Spread(1, kMaxCell), h = s.Spread(1, kMaxCell);
         const std::int64_t g = Gcd(w, h);
@@ -75,7 +79,8 @@ inline std::vector<TFitCase> Generate() {
         const std::int64_t n = sh * w / sw;
         if (n > kMaxCell)
             continue;
-        add(sw, sh, w, s.Range(0, 3) == 0 ? n : s.Spread(n, kMaxCell));
+        const std::int64_t h = s.Range(0, 3) == 0 ? n : s.Spread(n, kMaxCell);
+        add(sw, sh, w, h);
     }
     return cases;
 }

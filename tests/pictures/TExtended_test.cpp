@@ -129,7 +129,9 @@ TEST(TExtended, AgreesWithTheX87Unit) {
         double d;
         std::memcpy(&d, &bits, sizeof d);
         add(d, X(d));
-        const std::int64_t n = std::int64_t(s.Next() >> s.Range(0, 63)) * (s.Next() & 1 ? -1 : 1);
+        const std::uint64_t high = s.Next();
+        const std::int64_t magnitude = std::int64_t(high >> s.Range(0, 63));
+        const std::int64_t n = s.Next() & 1 ? -magnitude : magnitude;
         add(static_cast<long double>(n), TExtended(n));
         const double small = double(s.Spread(1, 9999));
         add(small, X(small));
