@@ -1,6 +1,8 @@
 // Repainting the canvas view: a 1920 x 1080 viewport over a 3000 x 3000
 // picture with 100 picture layers of 240 x 220 and the selection frame on top,
-// at 100 % and 37 %, and flattening the same document with RenderTo.
+// at 100 % and 37 %, and flattening the same document with RenderTo. Then the
+// selection frame at a zoom where its outline runs a million view pixels, nearly
+// all of them off screen.
 #include "engine/TImgView32.h"
 #include "engine/TRubberbandLayer.h"
 
@@ -98,6 +100,53 @@ void BM_RenderTo(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RenderTo)->Unit(benchmark::kMillisecond);
+
+// A frame whose left edge crosses a 1920 x 1080 target and whose outline,
+// 200,000 x 300,000 view pixels, lies off it everywhere else.
+void BM_FrameHugeOutline(benchmark::State& state) {
+    TLayerCollection layers;
+    TRubberbandLayer frame(&layers);
+    frame.SetLocation({500, -150000, 200500, 150000});
+    TBitmap32 target;
+    target.SetSize(1920, 1080);
+    target.Clear(0xFF808080u);
+    for (auto _ : state) {
+        layers.PaintLayers(target, LayerVisible);
+        benchmark::DoNotOptimize(target.Bits());
+    }
+    state.SetLabel("outline 1,000,000 px");
+}
+BENCHMARK(BM_FrameHugeOutline)->Unit(benchmark::kMillisecond);
+
+// The whole view repainted at 8000 %: a 3000 x 3000 picture with one framed
+// layer covering it, its frame outline about 960,000 view pixels long, the
+// viewport near its left edge.
+void BM_RepaintZoomedFrame(benchmark::State& state) {
+    TImgView32 view;
+    TIVScrollProperties bars;
+    bars.Size = 16;
+    view.SetScrollBars(bars);
+    view.resize(1920 + 16, 1080 + 16);
+    view.SetColor(clAppWorkSpace);
+    view.Bitmap().SetSize(3000, 3000);
+    view.Bitmap().Clear(0xFFF0F0F0u);
+    auto* layer = new TBitmapLayer(&view.Layers());
+    layer->Bitmap().SetSize(3000, 3000);
+    layer->Bitmap().Clear(0xFF4080C0u);
+    layer->SetScaled(true);
+    layer->SetLocation({0, 0, 3000, 3000});
+    auto* frame = new TRubberbandLayer(&view.Layers());
+    frame->SetFramedLayer(layer);
+    view.SetScale(80.0f);
+    view.CenterOn(7, 1500); // the left edge of the outline at view x 400
+    for (auto _ : state) {
+        view.Invalidate();
+        view.UpdateBuffer();
+        benchmark::DoNotOptimize(view.Buffer().Bits());
+    }
+    state.SetLabel("8000% compose");
+}
+BENCHMARK(BM_RepaintZoomedFrame)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

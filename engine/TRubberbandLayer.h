@@ -53,6 +53,14 @@ TRBDragState RubberbandDragStateAt(const TRectF& viewRect, std::int32_t handleSi
 TRectF RubberbandDragLocation(const TRectF& old, TRBDragState state, float mx, float my,
                               bool resizable, const TRBSizeLimits& limits);
 
+// Draws what target.FrameRectDashed(x1, y1, x2, y2) draws, pixel for pixel,
+// and leaves the dash counter and the change notification as it does, but
+// visits only the outline pixels inside the clip rectangle: the dash counter
+// jumps over the others by their number modulo the pattern length. That jump
+// is exact while the counter and the dash step are whole numbers, as the frame
+// uses them; for a fractional one the whole outline is walked.
+void FrameRectDashedInClip(TBitmap32& target, int x1, int y1, int x2, int y2);
+
 class TRubberbandLayer;
 using TRBResizingEvent =
     std::function<void(TRubberbandLayer* Sender, const TRectF& OldLocation, TRectF& NewLocation,

@@ -1,9 +1,7 @@
 #include "layout/uGridGeometry.h"
 
+#include "pictures/TExtended.h"
 #include "settings/uIniOption.h"
-
-#include <cfenv>
-#include <cmath>
 
 namespace {
 
@@ -32,18 +30,16 @@ std::int32_t IndexAt(std::int32_t coordinate, std::int32_t size, std::int32_t ga
     return Saturate(std::int64_t(coordinate) / pitch); // truncates toward zero
 }
 
-std::int32_t RoundHalfEven(long double v) {
-    if (std::isnan(v))
+// The nearest integer to an extended-precision value, halves to even; the ends
+// of the 32-bit range for values at or beyond them, 0 for a NaN.
+std::int32_t RoundHalfEven(const TExtended& v) {
+    if (v.IsNaN())
         return 0;
-    if (v >= static_cast<long double>(INT32_MAX))
+    if (v >= TExtended(INT32_MAX))
         return INT32_MAX;
-    if (v <= static_cast<long double>(INT32_MIN))
+    if (v <= TExtended(INT32_MIN))
         return INT32_MIN;
-    const int saved = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const long double r = std::nearbyint(v);
-    std::fesetround(saved);
-    return static_cast<std::int32_t>(r);
+    return static_cast<std::int32_t>(v.NearestInt64());
 }
 
 } // namespace
@@ -90,9 +86,9 @@ std::string DimensionText(std::int32_t width, std::int32_t height) {
 }
 
 std::int32_t CoupledHeight(std::int32_t width, double ratio) {
-    return RoundHalfEven(static_cast<long double>(width) / static_cast<long double>(ratio));
+    return RoundHalfEven(TExtended(width) / TExtended::FromDouble(ratio));
 }
 
 std::int32_t CoupledWidth(std::int32_t height, double ratio) {
-    return RoundHalfEven(static_cast<long double>(height) * static_cast<long double>(ratio));
+    return RoundHalfEven(TExtended(height) * TExtended::FromDouble(ratio));
 }

@@ -87,8 +87,10 @@ void ResampleBilinear(TBitmap& Source, TBitmap& Dest);
 std::int64_t MulDiv(std::int64_t a, std::int64_t b, std::int64_t c);
 
 // The size a kept-ratio fit scales a SourceWidth x SourceHeight picture to inside
-// Width x Height, computed in extended precision and truncated. Raises an error
-// on a zero side.
+// Width x Height, computed in extended precision (64-bit significand, each step
+// rounded to nearest) and truncated, with the same results on every compiler.
+// A computed side beyond the 32-bit range (only negative sides lead there) is
+// INT32_MIN. Raises an error on a zero side.
 struct TFitSize {
     std::int32_t Width = 0;
     std::int32_t Height = 0;

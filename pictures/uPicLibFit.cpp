@@ -1,7 +1,8 @@
 // Fitting pictures into cells: the bilinear resampler and the two ways of fitting.
 #include "pictures/uPicLib.h"
 
-#include <cmath>
+#include "pictures/TExtended.h"
+
 #include <cstring>
 #include <stdexcept>
 #include <utility>
@@ -90,17 +91,14 @@ TFitSize KeptRatioSize(std::int32_t SourceWidth, std::int32_t SourceHeight, std:
     if (SourceWidth == 0 || SourceHeight == 0 || Width == 0 || Height == 0)
         throw std::runtime_error("Division by zero");
     // Each step in extended precision, rounded to it before the next.
-    const long double targetRatio = static_cast<long double>(Height) / Width;
-    const long double sourceRatio = static_cast<long double>(SourceHeight) / SourceWidth;
+    const TExtended sw(SourceWidth), sh(SourceHeight), w(Width), h(Height);
     TFitSize size;
-    if (targetRatio >= sourceRatio) {
-        const long double factor = static_cast<long double>(SourceWidth) / Width;
+    if (h / w >= sh / sw) {
         size.Width = Width;
-        size.Height = static_cast<std::int32_t>(std::trunc(SourceHeight / factor));
+        size.Height = (sh / (sw / w)).TruncatedInt32();
     } else {
-        const long double factor = static_cast<long double>(SourceHeight) / Height;
         size.Height = Height;
-        size.Width = static_cast<std::int32_t>(std::trunc(SourceWidth / factor));
+        size.Width = (sw / (sh / h)).TruncatedInt32();
     }
     return size;
 }

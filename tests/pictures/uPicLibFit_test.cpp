@@ -1,7 +1,13 @@
 #include "pictures/uPicLib.h"
 
+#include "tests/TestData.h"
+#include "tests/pictures/KeptRatioCases.h"
+
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <climits>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -136,6 +142,103 @@ TEST(FitPicture, KeptRatioSizesAndPlacement) {
             }
     }
 }
+
+// Today's sizes of the generated fits are recorded as their difference from
+// exact rational arithmetic, which only shows where a scaled side is a whole
+// number that the extended-precision steps bring just below it.
+TEST(KeptRatioSize, MatchesTheRecordedExtendedPrecisionSizes) {
+    const std::vector<keptratio::TFitCase> cases = keptratio::Generate();
+    const std::string codes = ReadCodeTable("kept_ratio_sizes.txt");
+    ASSERT_EQ(codes.size(), cases.size()) << TestDataPath("kept_ratio_sizes.txt");
+    int failures = 0, below = 0;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const keptratio::TFitCase& c = cases[i];
+        TFitSize want;
+        keptratio::ExactKeptRatioSize(c, want.Width, want.Height);
+        ASSERT_TRUE(codes[i] == '.' || codes[i] == 'w' || codes[i] == 'h') << "code of case " << i;
+        want.Width -= codes[i] == 'w';
+        want.Height -= codes[i] == 'h';
+        below += codes[i] != '.';
+        const TFitSize got = KeptRatioSize(c.SourceWidth, c.SourceHeight, c.Width, c.Height);
+        if ((got.Width != want.Width || got.Height != want.Height) && ++failures <= 10)
+            ADD_FAILURE() << "case " << i << ", " << c << ": " << got.Width << "x" << got.Height
+                          << ", recorded " << want.Width << "x" << want.Height;
+    }
+    EXPECT_EQ(failures, 0);
+    EXPECT_GT(below, 100) << "the table should hold fits that extended precision brings below";
+}
+
+TEST(KeptRatioSize, SidesOutsideTheDialogRanges) {
+    // Recorded from the extended-precision computation; a side that leaves the
+    // 32-bit range (from a negative cell side) comes out as INT32_MIN.
+    const struct {
+        keptratio::TFitCase in;
+        std::int32_t width, height;
+    } cases[] = {
+        {{1, 1, 1, 1}, 1, 1},
+        {{INT32_MAX, 1, INT32_MAX, INT32_MAX}, INT32_MAX, 1},
+        {{1, INT32_MAX, INT32_MAX, 1}, 0, 1},
+        {{-640, 480, 240, 220}, 240, -180},
+        {{640, 480, -240, 220}, 293, 220},
+        {{640, 480, 240, -220}, -293, -220},
+        {{640, 480, -240, -220}, -240, -180},
+        {{1000000, 1, -9999, 9999}, INT32_MIN, 9999},
+        {{1, 1000000, 9999, -9999}, 0, -9999},
+        {{INT32_MIN, 1, INT32_MAX, INT32_MIN}, INT32_MIN, INT32_MIN},
+        {{3, -7, INT32_MIN, 5}, INT32_MIN, INT32_MIN},
+        {{1000000, 999999, 9999, 9998}, 9998, 9998},
+        {{999999, 1000000, 9998, 9999}, 9998, 9998},
+    };
+    for (const auto& c : cases) {
+        const TFitSize got =
+            KeptRatioSize(c.in.SourceWidth, c.in.SourceHeight, c.in.Width, c.in.Height);
+        EXPECT_EQ(got.Width, c.width) << c.in;
+        EXPECT_EQ(got.Height, c.height) << c.in;
+    }
+    for (const keptratio::TFitCase& z :
+         {keptratio::TFitCase{0, 1, 1, 1}, {1, 0, 1, 1}, {1, 1, 0, 1}, {1, 1, 1, 0}})
+        EXPECT_THROW(KeptRatioSize(z.SourceWidth, z.SourceHeight, z.Width, z.Height),
+                     std::runtime_error)
+            << z;
+}
+
+#if LDBL_MANT_DIG == 64
+// Where long double is the x87 extended type, the formula itself, step by step
+// in long double, serves as the oracle. Its conversion of a side beyond the
+// 32-bit range is what the x87 unit stores for one: INT32_MIN.
+TFitSize X87KeptRatioSize(std::int32_t sw, std::int32_t sh, std::int32_t w, std::int32_t h) {
+    auto side = [](long double v) {
+        v = std::trunc(v);
+        return v >= INT32_MIN && v <= INT32_MAX ? std::int32_t(v) : INT32_MIN;
+    };
+    const long double targetRatio = static_cast<long double>(h) / w;
+    const long double sourceRatio = static_cast<long double>(sh) / sw;
+    if (targetRatio >= sourceRatio)
+        return {w, side(sh / (static_cast<long double>(sw) / w))};
+    return {side(sw / (static_cast<long double>(sh) / h)), h};
+}
+
+TEST(KeptRatioSize, AgreesWithTheX87Unit) {
+    std::vector<keptratio::TFitCase> cases = keptratio::Generate();
+    // Any non-zero 32-bit sides, of either sign.
+    TSequence s(77);
+    auto any = [&s]() {
+        const std::int64_t v = s.Range(0, 9) == 0 ? INT32_MAX : s.Spread(1, INT32_MAX);
+        return std::int32_t(s.Next() & 1 ? -v : v);
+    };
+    for (int i = 0; i < 200000; ++i)
+        cases.push_back({any(), any(), any(), any()});
+    int failures = 0;
+    for (const keptratio::TFitCase& c : cases) {
+        const TFitSize want = X87KeptRatioSize(c.SourceWidth, c.SourceHeight, c.Width, c.Height);
+        const TFitSize got = KeptRatioSize(c.SourceWidth, c.SourceHeight, c.Width, c.Height);
+        if ((got.Width != want.Width || got.Height != want.Height) && ++failures <= 10)
+            ADD_FAILURE() << c << ": " << got.Width << "x" << got.Height << ", x87 " << want.Width
+                          << "x" << want.Height;
+    }
+    EXPECT_EQ(failures, 0);
+}
+#endif
 
 TEST(FitPicture, TypesAndFailures) {
     // -1 and -2 stretch like 0; 2 keeps the ratio; -3 leaves the picture alone.
