@@ -377,6 +377,7 @@ bool TMergeDocument::AddThumbnail(const std::string& File) {
     if (!prepared.Loaded || prepared.Error)
         return false;
     ImgPicList.push_back(ThumbnailImage(*prepared.Bitmap));
+    FView->PictureListChanged();
     return true;
 }
 
@@ -412,6 +413,8 @@ int TMergeDocument::AddPictures(const std::vector<std::string>& Files) {
             FView->Progress(int(i + 1), total);
         }
     });
+    if (added > 0)
+        FView->PictureListChanged();
     return added;
 }
 
@@ -430,6 +433,7 @@ bool TMergeDocument::DeleteListEntry(int Index) {
         else if (layer->Tag > Index)
             --layer->Tag;
     }
+    FView->PictureListChanged();
     return true;
 }
 
@@ -449,12 +453,14 @@ bool TMergeDocument::MoveListEntry(int Index, int Step) {
         else if (layer->Tag == other)
             layer->Tag = Index;
     }
+    FView->PictureListChanged();
     return true;
 }
 
 void TMergeDocument::ClearPictureList() {
     PicFileList.clear();
     ImgPicList.clear();
+    FView->PictureListChanged();
 }
 
 bool TMergeDocument::ReloadTick() {

@@ -50,6 +50,8 @@ public:
     virtual void PictureSkipped(const std::string& /*File*/, const std::string& /*Why*/) {}
     // Long work: Done of Total pictures are in place.
     virtual void Progress(int /*Done*/, int /*Total*/) {}
+    // The picture list (files and thumbnails) changed.
+    virtual void PictureListChanged() {}
 };
 
 struct TIniOption;

@@ -611,8 +611,7 @@ void TfrmMain::ScaleComboChange() {
 }
 
 void TfrmMain::ActDeletePictureExecute() {
-    if (FDocument->DeleteSelectedLayer())
-        PictureListChanged();
+    FDocument->DeleteSelectedLayer();
 }
 
 void TfrmMain::ActAutoFitExecute() {
@@ -642,7 +641,6 @@ void TfrmMain::ActAddPicExecute() {
         IniOption.ScrIniPath += QDir::separator().toLatin1();
     FDocument->WhenIdle([this, files] {
         FDocument->AddPictures(files);
-        PictureListChanged();
         StartReload();
     });
 }
@@ -652,10 +650,8 @@ void TfrmMain::ActDelPicExecute() {
     if (i < 0)
         return;
     FDocument->WhenIdle([this, i] {
-        if (!FDocument->DeleteListEntry(i))
-            return;
-        PictureListChanged();
-        StartReload();
+        if (FDocument->DeleteListEntry(i))
+            StartReload();
     });
 }
 
@@ -664,7 +660,6 @@ void TfrmMain::ActUpPicExecute() {
     FDocument->WhenIdle([this, i] {
         if (!FDocument->MoveListEntry(i, -1))
             return;
-        PictureListChanged();
         LeftPanel->lvPicList->SetSelectedIndex(i - 1);
         StartReload();
     });
@@ -675,7 +670,6 @@ void TfrmMain::ActDownPicExecute() {
     FDocument->WhenIdle([this, i] {
         if (!FDocument->MoveListEntry(i, 1))
             return;
-        PictureListChanged();
         LeftPanel->lvPicList->SetSelectedIndex(i + 1);
         StartReload();
     });

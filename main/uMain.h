@@ -158,6 +158,8 @@ public:
     void InvalidateView() override;
     bool RenderCanvas(TBitmap32& Target) override;
     void Progress(int Done, int Total) override;
+    // The list viewer shows the thumbnails again.
+    void PictureListChanged() override;
 
 protected:
     void showEvent(QShowEvent* Event) override;
@@ -170,8 +172,6 @@ private:
     void WireLayerEditing();
     // Connects the picture list, its buttons, commands and reload timer.
     void WirePictureList();
-    // The picture list changed: the list viewer shows it again.
-    void PictureListChanged();
     void LoadSettings();
     void RestoreWindow();
     // Sets the window's outer size (frame included).
