@@ -25,9 +25,13 @@ function(tessellon_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main GTest::gmock)
   tessellon_warnings(${name})
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESSELLON_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
-    TIMEOUT 600)
+  set(environment "QT_QPA_PLATFORM=offscreen;TESSELLON_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  if(TESSELLON_TSAN)
+    # The first race fails the test; the suppressions cover the libraries that are not ours.
+    list(APPEND environment
+      "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 600)
 endfunction()
 
 # Every library target of ours that exists, for tools (benchmarks, fuzz targets)

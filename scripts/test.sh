@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test. Usage: scripts/test.sh [--sanitize]
+# Installs what is missing, builds, and runs every test. Usage: scripts/test.sh [--sanitize|--tsan]
+#   --sanitize  every test under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan)
+#   --tsan      the picture-reading tests under ThreadSanitizer (build-tsan); the tests
+#               take their TSAN_OPTIONS, with tests/tsan.supp, from the build tree
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
