@@ -8,6 +8,7 @@
 #include "tests/TSequence.h"
 
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 namespace coupled {
@@ -31,15 +32,6 @@ inline std::int32_t ExactHeight(const TCoupleCase& c) {
 }
 inline std::int32_t ExactWidth(const TCoupleCase& c) {
     return NearestEven(std::int64_t(c.Value) * c.A, c.B);
-}
-
-inline std::int64_t Gcd(std::int64_t a, std::int64_t b) {
-    while (b != 0) {
-        const std::int64_t t = a % b;
-        a = b;
-        b = t;
-    }
-    return a;
 }
 
 // The inverse of a modulo m, for a and m coprime.
@@ -67,7 +59,7 @@ inline std::vector<TCoupleCase> Generate() {
             // v x q / p = m + 1/2: with p = g p', q = g q', p' must be even and
             // v x q' = p' / 2 (mod p').
             const std::int64_t p = s.Spread(kMin, kMax), q = s.Spread(kMin, kMax);
-            const std::int64_t g = Gcd(p, q), pp = p / g, qq = q / g;
+            const std::int64_t g = std::gcd(p, q), pp = p / g, qq = q / g;
             if (pp % 2 != 0)
                 continue;
             const std::int64_t v0 = pp / 2 * Inverse(qq % pp, pp) % pp;

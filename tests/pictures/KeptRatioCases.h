@@ -8,6 +8,7 @@
 #include "tests/TSequence.h"
 
 #include <cstdint>
+#include <numeric>
 #include <ostream>
 #include <vector>
 
@@ -22,15 +23,6 @@ struct TFitCase {
 
 inline std::ostream& operator<<(std::ostream& os, const TFitCase& c) {
     return os << c.SourceWidth << "x" << c.SourceHeight << " into " << c.Width << "x" << c.Height;
-}
-
-inline std::int64_t Gcd(std::int64_t a, std::int64_t b) {
-    while (b != 0) {
-        const std::int64_t t = a % b;
-        a = b;
-        b = t;
-    }
-    return a;
 }
 
 // The fit as it would come out of exact rational arithmetic: the side of the
@@ -67,14 +59,14 @@ inline std::vector<TFitCase> Generate() {
     }
     while (cases.size() < 40000) { // the source has the cell's ratio
         const std::int64_t w = s.Spread(1, kMaxCell), h = s.Spread(1, kMaxCell);
-        const std::int64_t g = Gcd(w, h);
+        const std::int64_t g = std::gcd(w, h);
         const std::int64_t most = kMaxSource / ((w > h ? w : h) / g);
         const std::int64_t m = s.Spread(1, most);
         add(w / g * m, h / g * m, w, h);
     }
     while (cases.size() < 50000) { // sh x w / sw is a whole number n <= h
         const std::int64_t w = s.Spread(1, kMaxCell), sw = s.Spread(1, kMaxSource);
-        const std::int64_t step = sw / Gcd(sw, w); // sh must be a multiple of it
+        const std::int64_t step = sw / std::gcd(sw, w); // sh must be a multiple of it
         const std::int64_t sh = step * s.Spread(1, kMaxSource / step);
         const std::int64_t n = sh * w / sw;
         if (n > kMaxCell)
