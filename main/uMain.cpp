@@ -3,7 +3,9 @@
 #include "CommUnit/TThumbnailViewer.h"
 #include "engine/TImgView32.h"
 #include "main/TLeftPanel.h"
+#include "main/uAbout.h"
 #include "main/uActions.h"
+#include "main/uDesktopLauncher.h"
 #include "main/uErrorMessage.h"
 #include "main/uOpenPicturesDialog.h"
 #include "main/uProgramArguments.h"
@@ -117,6 +119,11 @@ void TfrmMain::CreateControls() {
     FActions->SetHandler(QStringLiteral("ActSave"), [this] { ActSaveExecute(); });
     FActions->SetHandler(QStringLiteral("ActShowLogs"), [this] { ActShowLogsExecute(); });
     FActions->SetHandler(QStringLiteral("ActClearLogs"), [this] { ActClearLogsExecute(); });
+    Launcher = std::make_shared<TDesktopLauncher>();
+    FActions->SetHandler(QStringLiteral("ActHelpManual"), [this] { ActHelpManualExecute(); });
+    FActions->SetHandler(QStringLiteral("ActHomePage"), [this] { ActHomePageExecute(); });
+    FActions->SetHandler(QStringLiteral("ActEditPic"), [this] { ActEditPicExecute(); });
+    FActions->SetHandler(QStringLiteral("ActAboutSoft"), [this] { ActAboutSoftExecute(); });
     SavePicDlg = new TSaveDialog(this, QString::fromLatin1(SavePictureFilter),
                                  QString::fromLatin1(SavePictureDefaultExt));
     SavePicDlg->setObjectName(QStringLiteral("SavePicDlg"));
@@ -415,6 +422,24 @@ void TfrmMain::ActExitExecute() {
 
 void TfrmMain::ActSaveExecute() {
     SaveMergedPicture(*SavePicDlg, *FDocument, LogFileMain, SaveOptionsFromSettings(IniOption));
+}
+
+void TfrmMain::ActHelpManualExecute() {
+    OpenHelp(*Launcher, QString::fromStdString(FAppFolder));
+}
+
+void TfrmMain::ActHomePageExecute() {
+    OpenHomePage(*Launcher);
+}
+
+void TfrmMain::ActEditPicExecute() {
+    OpenInEditor(*Launcher, QString::fromStdString(FAppFolder),
+                 QString::fromStdString(FDocument->CurrentPicFile));
+}
+
+void TfrmMain::ActAboutSoftExecute() {
+    TfrmAbout about(this, QString::fromStdString(FAppFolder), *Launcher);
+    about.exec();
 }
 
 void TfrmMain::ActShowLogsExecute() {

@@ -25,6 +25,7 @@ class TImage32;
 class TImgView32;
 class TLeftPanel;
 class TMainActions;
+class TDesktopLauncher;
 class TOpenPicturesDialog;
 class TSaveDialog;
 class QTimer;
@@ -114,6 +115,14 @@ public:
     // The Save command: the merged picture into the file and type chosen in
     // SavePicDlg. Errors reach the caller; a cancelled dialog does nothing.
     void ActSaveExecute();
+    // Help, the home page, the external editor and the about box.
+    void ActHelpManualExecute();
+    void ActHomePageExecute();
+    void ActEditPicExecute();
+    void ActAboutSoftExecute();
+    // Opens files, addresses and programs for the commands above; tests put
+    // a recorder in its place.
+    std::shared_ptr<TDesktopLauncher> Launcher;
     // The log window with the entries of LogFileMain.
     void ActShowLogsExecute();
     // Empties the activity log and its file.

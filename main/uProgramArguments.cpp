@@ -1,8 +1,5 @@
 #include "main/uProgramArguments.h"
 
-const char* const kProgramTitle = "Tessellon";
-const char* const kProgramVersion = TESSELLON_VERSION;
-
 TProgramAnswer AnswerProgramArguments(const std::vector<std::string>& Args) {
     TProgramAnswer answer;
     for (const std::string& arg : Args) {

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-// The program's name and version as the window's caption shows them.
-extern const char* const kProgramTitle;   // "Tessellon"
-extern const char* const kProgramVersion; // "2.8.1"
+#include "main/uProgramInfo.h"
 
 struct TProgramAnswer {
     // True when the program prints Text to standard output and ends.

@@ -4,6 +4,7 @@
 // answered by the test.
 #pragma once
 
+#include "main/uDesktopLauncher.h"
 #include "main/uLogWindow.h"
 #include "main/uMain.h"
 #include "main/uOpenPicturesDialog.h"
@@ -88,6 +89,13 @@ public:
     }
 };
 
+// Opens and starts nothing: no test reaches a browser or another program.
+class TNoLauncher : public TDesktopLauncher {
+public:
+    bool OpenUrl(const QUrl&) override { return true; }
+    bool StartProgram(const QString&, const QStringList&) override { return true; }
+};
+
 // Runs Body on the first modal window of type T once it is shown, then closes
 // that window if Body left it open.
 template <typename T> class TWhenModal {
@@ -156,6 +164,7 @@ protected:
         auto win = std::make_unique<TfrmMain>(SettingsFolder(), AppFolder());
         win->SavePicDlg->Chooser = [](TSaveDialog&) { return false; };
         win->OpenPicDlg->Chooser = [](TOpenPicturesDialog&, const QString&) { return false; };
+        win->Launcher = std::make_shared<TNoLauncher>();
         win->LogWindowServices.Printer = std::make_shared<TFakeLogPrinter>();
         win->LogWindowServices.SaveChooser = [](TSaveDialog&) { return false; };
         win->LogWindowServices.Run = [](TFoLog&) {};
