@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -94,6 +95,22 @@ class TNoLauncher : public TDesktopLauncher {
 public:
     bool OpenUrl(const QUrl&) override { return true; }
     bool StartProgram(const QString&, const QStringList&) override { return true; }
+};
+
+// Closes every modal dialog that opens while it lives, as Cancel would: for
+// tests that run commands only to see that they run.
+class TCloseEveryModal {
+public:
+    TCloseEveryModal() {
+        QObject::connect(&FTimer, &QTimer::timeout, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+        FTimer.start(5);
+    }
+
+private:
+    QTimer FTimer;
 };
 
 // Runs Body on the first modal window of type T once it is shown, then closes
