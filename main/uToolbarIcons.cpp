@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -203,11 +204,14 @@ void DrawExit(QPainter& p) {
 
 } // namespace
 
-QImage ToolbarPicture(int Index) {
-    QImage image(kToolbarPictureSize, kToolbarPictureSize, QImage::Format_ARGB32_Premultiplied);
+QImage ToolbarPicture(int Index, int Scale) {
+    const int side = kToolbarPictureSize * std::max(1, Scale);
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn in the 24 x 24 design's units, at the screen's own resolution.
+    p.scale(std::max(1, Scale), std::max(1, Scale));
     switch (Index) {
     case 0:
         DrawNew(p);
@@ -243,13 +247,15 @@ QImage ToolbarPicture(int Index) {
         break;
     }
     p.end();
-    return image.convertToFormat(QImage::Format_ARGB32);
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    result.setDevicePixelRatio(std::max(1, Scale));
+    return result;
 }
 
-QImage ToolbarDisabledPicture(int Index) {
+QImage ToolbarDisabledPicture(int Index, int Scale) {
     if (Index < 0 || Index >= kToolbarDisabledCount)
         return QImage();
-    QImage image = ToolbarPicture(Index);
+    QImage image = ToolbarPicture(Index, Scale);
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
@@ -264,10 +270,13 @@ QImage ToolbarDisabledPicture(int Index) {
 }
 
 QIcon ToolbarIcon(int Index) {
+    // One drawing for each common screen scale, so that no picture is blown up.
     QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(ToolbarPicture(Index)), QIcon::Normal);
-    const QImage disabled = ToolbarDisabledPicture(Index);
-    if (!disabled.isNull())
-        icon.addPixmap(QPixmap::fromImage(disabled), QIcon::Disabled);
+    for (int scale = 1; scale <= 3; ++scale) {
+        icon.addPixmap(QPixmap::fromImage(ToolbarPicture(Index, scale)), QIcon::Normal);
+        const QImage disabled = ToolbarDisabledPicture(Index, scale);
+        if (!disabled.isNull())
+            icon.addPixmap(QPixmap::fromImage(disabled), QIcon::Disabled);
+    }
     return icon;
 }

@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <cstdlib>
+
 namespace {
 
 int OpaquePixels(const QImage& image) {
@@ -51,6 +53,32 @@ TEST(ToolbarPictures, TenDistinctPicturesWithGreyFormsForTheFirstEight) {
         EXPECT_FALSE(ToolbarIcon(i).pixmap(24, 24, QIcon::Disabled).isNull());
     }
     EXPECT_TRUE(ToolbarPicture(10).isNull() || OpaquePixels(ToolbarPicture(10)) == 0);
+}
+
+TEST(ToolbarPictures, DrawnAtTheScreensResolutionOnHighDensityScreens) {
+    MainTestApp();
+    for (int i = 0; i < kToolbarPictureCount; ++i) {
+        SCOPED_TRACE(i);
+        const QImage sharp = ToolbarPicture(i, 2);
+        ASSERT_EQ(sharp.size(), QSize(48, 48));
+        EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
+        // The same picture, drawn finer: at half size it matches the plain one
+        // closely, but it holds detail a blown-up picture would not have.
+        const QImage plain = ToolbarPicture(i);
+        const QImage half =
+            sharp.scaled(24, 24, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        int differing = 0, blocky = 0;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x) {
+                differing += std::abs(qAlpha(half.pixel(x, y)) - qAlpha(plain.pixel(x, y))) > 96;
+                const QRgb a = sharp.pixel(2 * x, 2 * y), b = sharp.pixel(2 * x + 1, 2 * y + 1);
+                blocky += a == b;
+            }
+        EXPECT_LT(differing, 24);
+        EXPECT_LT(blocky, 24 * 24) << "not a doubled picture";
+        // The icon hands the 2x drawing to a screen that asks for it.
+        EXPECT_EQ(ToolbarIcon(i).pixmap(QSize(24, 24), 2.0).size(), QSize(48, 48));
+    }
 }
 
 } // namespace
