@@ -69,7 +69,7 @@ std::string TfrmMain::DefaultSettingsFolder() {
 }
 
 std::string TfrmMain::DefaultAppFolder() {
-    return AppPath();
+    return ProgramFilesPath();
 }
 
 TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFolder, QWidget* Parent)
@@ -433,7 +433,8 @@ void TfrmMain::ActHomePageExecute() {
 }
 
 void TfrmMain::ActEditPicExecute() {
-    OpenInEditor(*Launcher, QString::fromStdString(FAppFolder),
+    // The editor is a program: it lies beside ours, not among our files.
+    OpenInEditor(*Launcher, QString::fromStdString(AppPath()),
                  QString::fromStdString(FDocument->CurrentPicFile));
 }
 

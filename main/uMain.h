@@ -35,8 +35,9 @@ class QProgressBar;
 class TfrmMain : public QMainWindow, public TDocumentView {
     Q_OBJECT
 public:
-    // SettingsFolder holds Setup.ini; AppFolder is the program's folder, where
-    // the welcome pictures are found under "Desktop/". Both end in a separator.
+    // SettingsFolder holds Setup.ini and Log.dat; AppFolder holds the files that
+    // ship with the program (the welcome pictures under "Desktop/", the manual,
+    // the logo). Both end in a separator.
     explicit TfrmMain(const std::string& SettingsFolder = DefaultSettingsFolder(),
                       const std::string& AppFolder = DefaultAppFolder(), QWidget* Parent = nullptr);
     ~TfrmMain() override;

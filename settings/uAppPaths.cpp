@@ -40,8 +40,39 @@ std::string AppPath() {
     return IncludeTrailingSeparator(ToStd(dir));
 }
 
+namespace {
+
+// The installed data folder for an executable in <prefix>/bin/.
+QString InstalledDataFolder(const std::string& appPath) {
+    return QDir::cleanPath(QString::fromStdString(appPath) +
+                           QStringLiteral("/../share/tessellon"));
+}
+
+// A portable folder carries the welcome pictures beside the program.
+bool HasFilesBeside(const std::string& appPath) {
+    return QFileInfo(QString::fromStdString(appPath) + QStringLiteral("Desktop")).isDir();
+}
+
+} // namespace
+
+bool IsInstalledLayout(const std::string& appPath) {
+    return !HasFilesBeside(appPath) && QFileInfo(InstalledDataFolder(appPath)).isDir();
+}
+
+std::string ChooseProgramFilesPath(const std::string& appPath) {
+    if (IsInstalledLayout(appPath))
+        return IncludeTrailingSeparator(ToStd(InstalledDataFolder(appPath)));
+    return appPath;
+}
+
+std::string ProgramFilesPath() {
+    return ChooseProgramFilesPath(AppPath());
+}
+
 std::string ChooseDataPath(const std::string& appPath, const std::string& configPath) {
-    if (CanWriteInto(appPath))
+    // An installed program keeps the user's files in the user's folder, even
+    // where it could write beside itself (run as the administrator, say).
+    if (!IsInstalledLayout(appPath) && CanWriteInto(appPath))
         return appPath;
     QDir().mkpath(QString::fromStdString(configPath));
     return IncludeTrailingSeparator(configPath);
