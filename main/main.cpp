@@ -1,9 +1,12 @@
 #include "main/uMain.h"
 #include "main/uProgramArguments.h"
+#include "main/uProgramIcon.h"
 #include "main/uTerminationSignals.h"
 #include "pictures/uPicLib.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 
 #include <cstdio>
 #include <cstdlib>
@@ -69,6 +72,11 @@ int main(int argc, char* argv[]) {
     InstallPictureFileLoader();
     QApplication::setApplicationName(QStringLiteral("Tessellon"));
     QApplication::setOrganizationName(QStringLiteral("Tessellon"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessellon.Tessellon"));
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
+    QApplication::setWindowIcon(icon);
     qInstallMessageHandler(nullptr);
 
     TfrmMain frmMain;

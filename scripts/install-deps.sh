@@ -13,6 +13,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-liberation2 fonts-dejavu-core fontconfig
   xvfb xauth
+  desktop-file-utils appstream dpkg-dev file
 )
 
 "$(dirname "$0")/apt-ensure.sh" "${PACKAGES[@]}"

@@ -266,3 +266,28 @@ TEST_F(MergeRun, AFailedWriteIsReportedAndLeavesTheOldFile) {
 }
 
 } // namespace
+
+namespace {
+
+// The manual page names every option that --help lists.
+TEST(MergeArguments, TheManualPageNamesEveryOption) {
+    QFile page(QStringLiteral(TESSELLON_TEST_DATA_DIR "/../../packaging/tessellon-merge.1"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
+    // roff writes a dash as "\-".
+    const std::string text = page.readAll().replace("\\-", "-").toStdString();
+    const std::string usage = MergeUsage();
+    std::size_t at = 0;
+    int options = 0;
+    while ((at = usage.find("--", at)) != std::string::npos) {
+        const std::size_t end = usage.find_first_of(" ,=\n", at);
+        const std::string option = usage.substr(at, end - at);
+        at = end;
+        if (option.size() <= 2)
+            continue;
+        ++options;
+        EXPECT_NE(text.find(option), std::string::npos) << option;
+    }
+    EXPECT_GT(options, 10);
+}
+
+} // namespace
