@@ -1,0 +1,70 @@
+// The undo history of a document: a stack of the steps the user took, each of
+// which can be taken back and done again. Steps keep what they need to (two
+// rectangles for a move, the removed pictures for a delete), and the history
+// keeps at most a budget of such pictures, dropping its oldest steps first.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TEditStep {
+public:
+    virtual ~TEditStep() = default;
+    // What the menu names: "Move" in "Undo Move".
+    virtual std::string Name() const = 0;
+    virtual void Undo() = 0;
+    virtual void Redo() = 0;
+    // The bytes of pictures the step keeps.
+    virtual std::size_t KeptBytes() const { return 0; }
+    // Takes Next into this step (the same kind of change, continued: another
+    // arrow press on the same layer, a slider still held); true when it did.
+    virtual bool Absorb(const TEditStep& /*Next*/) { return false; }
+};
+
+class TEditHistory {
+public:
+    // KeptBytesLimit bounds the pictures that all steps keep together.
+    explicit TEditHistory(std::size_t KeptBytesLimit = std::size_t(256) << 20);
+
+    // A step that has just been done. The steps that were undone are dropped;
+    // while MergeOpen, the step may be absorbed by the one on top.
+    void Push(std::unique_ptr<TEditStep> Step);
+    // Ends a run of absorbed steps: the next step stands on its own.
+    void CloseMerge() { FMergeOpen = false; }
+
+    bool CanUndo() const { return FPosition > 0; }
+    bool CanRedo() const { return FPosition < FSteps.size(); }
+    // The names of the steps Undo and Redo would take; empty when none.
+    std::string UndoName() const;
+    std::string RedoName() const;
+    // Takes back or does again one step; returns it (null when there was none).
+    TEditStep* Undo();
+    TEditStep* Redo();
+
+    // Forgets every step.
+    void Clear();
+    // The state now is the one saved last; IsSaved tells whether the history
+    // stands there again (after undoing or redoing back to it).
+    void MarkSaved();
+    bool IsSaved() const;
+
+    std::size_t Count() const { return FSteps.size(); }
+    std::size_t KeptBytes() const { return FKeptBytes; }
+
+private:
+    // Drops the oldest steps until the kept pictures fit the limit (the newest
+    // step always stays).
+    void Trim();
+
+    std::vector<std::unique_ptr<TEditStep>> FSteps;
+    std::size_t FPosition = 0; // steps below it are done, from it on undone
+    std::size_t FKeptBytes = 0;
+    std::size_t FLimit;
+    bool FMergeOpen = false;
+    // The position of the last save; none once the saved state was dropped
+    // from the history or cut off by a new step.
+    static constexpr std::size_t kNoSave = std::size_t(-1);
+    std::size_t FSavedPosition = 0;
+};
