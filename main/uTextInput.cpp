@@ -120,8 +120,13 @@ void TFontDlg::SetColor(const QColor& Color) {
 }
 
 bool TFontDlg::Execute(TFont& Font) {
-    if (Chooser)
-        return Chooser(Font);
+    if (Chooser) {
+        TFont chosen = Font;
+        if (!Chooser(chosen))
+            return false;
+        Font = chosen;
+        return true;
+    }
     QFont shown(Font.Name);
     shown.setPointSize(std::max(1, Font.Size));
     shown.setBold((Font.Style & fsBold) != 0);
