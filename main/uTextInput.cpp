@@ -86,6 +86,7 @@ TFontDlg::TFontDlg(QWidget* Parent) : QDialog(Parent) {
     FontBox = new QFontDialog(this);
     FontBox->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     FontBox->setWindowFlags(Qt::Widget);
+    FontBox->setSizeGripEnabled(false);
     btnColor = new QPushButton(QStringLiteral("&Colour..."), this);
     btnColor->setObjectName(QStringLiteral("btnColor"));
     auto* colourLabel = new QLabel(QStringLiteral("Text colour:"), this);
