@@ -57,7 +57,6 @@ TExplorerPanel::TExplorerPanel(QWidget* Parent) : QWidget(Parent) {
     SelectDir = new QLineEdit(this);
     SelectDir->setObjectName(QStringLiteral("SelectDir"));
     SelectDir->setReadOnly(true);
-    SelectDir->setFocusPolicy(Qt::ClickFocus);
     SelectDirButton = new QToolButton(this);
     SelectDirButton->setObjectName(QStringLiteral("SelectDirButton"));
     SelectDirButton->setText(QStringLiteral("..."));
