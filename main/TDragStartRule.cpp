@@ -21,8 +21,8 @@ bool TDragStartRule::Move(QPoint Pos, std::int64_t Time) {
     FLastInput = Time;
     if (Time - FPressTime < kMoveDelayMs)
         return false;
-    const bool outside = std::abs(Pos.x() - FPress.x()) > FDistance ||
-                         std::abs(Pos.y() - FPress.y()) > FDistance;
+    const bool outside =
+        std::abs(Pos.x() - FPress.x()) > FDistance || std::abs(Pos.y() - FPress.y()) > FDistance;
     return outside ? Begin() : false;
 }
 

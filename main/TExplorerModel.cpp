@@ -188,7 +188,8 @@ void TExplorerModel::Pump() {
             }
             // The model outlives every decode it started: its destructor waits.
             QMetaObject::invokeMethod(
-                this, [this, generation, index, image, why] { Delivered(generation, index, image, why); },
+                this,
+                [this, generation, index, image, why] { Delivered(generation, index, image, why); },
                 Qt::QueuedConnection);
         }));
     }

@@ -43,7 +43,8 @@ QImage UnreadablePicture(QSize Size) {
     p.setBrush(QColor(0xf2, 0xf2, 0xf2));
     p.drawRect(r);
     // A torn picture: a red cross over the frame.
-    p.setPen(QPen(QColor(0xc5, 0x30, 0x30), std::max(1.5, side / 12.0), Qt::SolidLine, Qt::RoundCap));
+    p.setPen(
+        QPen(QColor(0xc5, 0x30, 0x30), std::max(1.5, side / 12.0), Qt::SolidLine, Qt::RoundCap));
     const qreal m = side * 0.3;
     p.drawLine(QPointF(m, m), QPointF(side - m, side - m));
     p.drawLine(QPointF(side - m, m), QPointF(m, side - m));
@@ -100,8 +101,11 @@ TExplorerPanel::TExplorerPanel(QWidget* Parent) : QWidget(Parent) {
         if (OnPictureError)
             OnPictureError(why);
     });
-    connect(FHoldTimer, &QTimer::timeout, this, [this] { GuardEvent(this, [this] { HoldTimeout(); }); });
-    ivLeft->OnVisibleRangeChanged = [this](int First, int Last) { FModel->SetVisibleRange(First, Last); };
+    connect(FHoldTimer, &QTimer::timeout, this,
+            [this] { GuardEvent(this, [this] { HoldTimeout(); }); });
+    ivLeft->OnVisibleRangeChanged = [this](int First, int Last) {
+        FModel->SetVisibleRange(First, Last);
+    };
     ivLeft->OnMouseDown = [this](Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint Pos) {
         FRule.Cancel();
         if (OnMouseDown)
@@ -131,7 +135,8 @@ void TExplorerPanel::Browse() {
     if (FolderChooser) {
         ok = FolderChooser(initial, chosen);
     } else {
-        chosen = QFileDialog::getExistingDirectory(this, QString::fromLatin1(kDialogTitle), initial);
+        chosen =
+            QFileDialog::getExistingDirectory(this, QString::fromLatin1(kDialogTitle), initial);
         ok = !chosen.isEmpty();
     }
     if (OnAfterDialog)
@@ -214,8 +219,9 @@ void TExplorerPanel::StartDrag() {
     drag->setMimeData(data);
     drag->setPixmap(QPixmap::fromImage(DropImg));
     drag->setHotSpot(QPoint(kHotSpot, kHotSpot));
-    const Qt::DropAction result =
-        DragRunner ? DragRunner(*drag) : drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+    const Qt::DropAction result = DragRunner
+                                      ? DragRunner(*drag)
+                                      : drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
     if (drag)
         drag->deleteLater();
     if (result == Qt::MoveAction)

@@ -184,7 +184,8 @@ TfrmTextInput::TfrmTextInput(QWidget* Parent, TFont* TextFont)
     setTabOrder(btnAdd, btnCancel);
     FontDlg = new TFontDlg(this);
 
-    connect(btnAdd, &QToolButton::clicked, this, [this] { RunCommand(this, [this] { btnAddClick(); }); });
+    connect(btnAdd, &QToolButton::clicked, this,
+            [this] { RunCommand(this, [this] { btnAddClick(); }); });
     connect(btnCancel, &QToolButton::clicked, this,
             [this] { RunCommand(this, [this] { btnCancelClick(); }); });
     connect(btnSetFont, &QToolButton::clicked, this,

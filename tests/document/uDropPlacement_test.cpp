@@ -25,8 +25,8 @@ TViewGeometry View(std::int32_t vw, std::int32_t vh, std::int32_t bw, std::int32
 
 const TGridLayout kDefaultGrid = TGridLayout::Of(4, 2, 240, 220, 2); // canvas 486 x 890
 
-TPoint Landing(TPoint CanvasPoint, bool Grid, const TGridLayout& Layout = kDefaultGrid,
-               int W = 486, int H = 890) {
+TPoint Landing(TPoint CanvasPoint, bool Grid, const TGridLayout& Layout = kDefaultGrid, int W = 486,
+               int H = 890) {
     const TDropPlacement p = PlaceDrop(CanvasPoint, Grid, Layout, W, H);
     EXPECT_TRUE(p.Accepted);
     return p.TopLeft;
@@ -108,7 +108,8 @@ TEST(DropPlacement, LargeValuesDoNotWrap) {
 
 TEST(DropPlacement, SeveralFilesFanOut) {
     EXPECT_EQ(FannedDropPoint(TPoint{10, -5}, 0), (TPoint{10, -5}));
-    EXPECT_EQ(FannedDropPoint(TPoint{10, -5}, 2), (TPoint{10 + 2 * kDropFanStep, -5 + 2 * kDropFanStep}));
+    EXPECT_EQ(FannedDropPoint(TPoint{10, -5}, 2),
+              (TPoint{10 + 2 * kDropFanStep, -5 + 2 * kDropFanStep}));
     EXPECT_EQ(FannedDropPoint(TPoint{INT32_MAX - 1, 0}, 3), (TPoint{INT32_MAX, 3 * kDropFanStep}));
 }
 

@@ -65,8 +65,8 @@ TEST_F(ExplorerModel, ThumbnailsAreShrunkNeverEnlargedAndSayWhyTheyFail) {
     EXPECT_NEAR(middle.red(), 200, 6);
     EXPECT_NEAR(middle.green(), 30, 6);
 
-    EXPECT_EQ(TExplorerModel::DecodeThumbnail(WritePicture(dir, QStringLiteral("small.png"), 30, 20),
-                                              kBox, why)
+    EXPECT_EQ(TExplorerModel::DecodeThumbnail(
+                  WritePicture(dir, QStringLiteral("small.png"), 30, 20), kBox, why)
                   .size(),
               QSize(30, 20));
 

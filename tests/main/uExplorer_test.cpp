@@ -184,8 +184,7 @@ TEST_F(Explorer, AnUnreadableFileGetsAPlaceholderAndItsReasonOnce) {
     EXPECT_EQ(boxes, 0) << "no box from painting";
     EXPECT_TRUE(panel->ivLeft->HasImage(1)) << "a placeholder";
     EXPECT_TRUE(panel->ItemHint(1).startsWith(QStringLiteral("b.png\n")));
-    EXPECT_EQ(panel->ItemHint(2),
-              QStringLiteral("c.ani\nUnknown picture file extension (.ani)"));
+    EXPECT_EQ(panel->ItemHint(2), QStringLiteral("c.ani\nUnknown picture file extension (.ani)"));
     EXPECT_FALSE(win->statusBar()->currentMessage().isEmpty());
 
     // A press on it: nothing can be dragged, nothing is shown again.
@@ -193,7 +192,8 @@ TEST_F(Explorer, AnUnreadableFileGetsAPlaceholderAndItsReasonOnce) {
     Press(2);
     Release(2);
     EXPECT_FALSE(panel->DragArmed());
-    EXPECT_EQ(doc->CurrentPicFile, QDir::toNativeSeparators(folder.filePath("c.ani")).toStdString());
+    EXPECT_EQ(doc->CurrentPicFile,
+              QDir::toNativeSeparators(folder.filePath("c.ani")).toStdString());
     EXPECT_TRUE(win->statusBar()->currentMessage().isEmpty());
 }
 
