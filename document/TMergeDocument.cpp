@@ -1,6 +1,7 @@
 #include "document/TMergeDocument.h"
 
 #include "document/TTextLayer.h"
+#include "document/uDropPlacement.h"
 #include "document/uLayerGeometry.h"
 #include "layout/uGridGeometry.h"
 #include "pictures/TPicturePrefetcher.h"
@@ -102,6 +103,7 @@ void TMergeDocument::RunPendingChanges() {
 
 void TMergeDocument::Rebuild(const TMergeLayout& Layout) {
     FStopRequested = false;
+    FBuiltLayout = Layout;
     TBusyGuard busy(*FView);
     if (GridMode) {
         const TGridLayout& g = Layout.Grid;
@@ -629,4 +631,105 @@ void TMergeDocument::AutoFitSelected(const TMergeLayout& Layout) {
     const float scale = std::min(float(FCanvas.Width()) / w, float(FCanvas.Height()) / h);
     SetSelectedLocation(RectAboutCentre(float(FCanvas.Width()) / 2, float(FCanvas.Height()) / 2,
                                         std::floor(w * scale), std::floor(h * scale)));
+}
+
+// ---- Text and drops ----
+
+TTextLayer* TMergeDocument::AddTextLayer(const QString& Text, TPoint Centre) {
+    auto* layer = new TTextLayer(&FLayers);
+    try {
+        layer->Tag = kTextLayerTag;
+        TBitmap32 text;
+        text.SetFont(TextFont);
+        text.SetDrawMode(dmBlend);
+        text.SetWidth(text.TextWidth(Text) + 20);
+        text.SetHeight(text.TextHeight(Text) + 20);
+        text.Clear(0);
+        // Coverage becomes alpha over the font's colour; the margin stays 0.
+        text.PaintText(10, 10, Text, 0, WinColorToColor32(TextFont.Color));
+        layer->Bitmap().Assign(text);
+        layer->Bitmap().SetDrawMode(dmBlend);
+        layer->Bitmap().SetMasterAlpha(255);
+        const int w = layer->Bitmap().Width();
+        const int h = layer->Bitmap().Height();
+        // Whole pixels: a text of odd size is drawn 1:1, no column doubled.
+        layer->SetLocation(RectAboutCentre(float(Centre.X), float(Centre.Y), float(w), float(h)));
+        layer->SetScaled(true);
+        layer->OnMouseDown = LayerMouseDown;
+        // A press on the margin selects a text as well as one on its glyphs.
+        layer->SetHitTestAlpha(false);
+        layer->SetCropped(false);
+    } catch (...) {
+        delete layer;
+        throw;
+    }
+    SelectLayer(layer);
+    layer->SetIndex(FLayers.Count() - 2);
+    return layer;
+}
+
+bool TMergeDocument::DropPicture(TPoint CanvasPoint) {
+    const std::string file = CurrentPicFile;
+    if (file.empty())
+        return false;
+    const TMergeLayout& layout = FBuiltLayout;
+    const TDropPlacement place =
+        PlaceDrop(CanvasPoint, GridMode, layout.Grid, FCanvas.Width(), FCanvas.Height());
+    if (!place.Accepted)
+        return false;
+    DropPoint = place.TopLeft;
+
+    TPrefetchRequest request;
+    request.File = file;
+    request.Fit = GridMode;
+    request.CellWidth = layout.Grid.ResizeWidth;
+    request.CellHeight = layout.Grid.ResizeHeight;
+    request.FitType = layout.ResizeType;
+    request.FillColor = ResolvedColor(layout.FillColor);
+    TPreparedPicture picture;
+    PreparePicture(request, picture);
+    if (picture.Error)
+        std::rethrow_exception(picture.Error);
+    if (!picture.Loaded) {
+        FView->PictureSkipped(file, picture.Why);
+        return false;
+    }
+    if (!GridMode) {
+        AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(ImgPicList.size()));
+        return true;
+    }
+
+    // Entry, thumbnail and layer go in together or not at all.
+    TPreparedPicture thumbnail;
+    PreparePicture(ThumbnailRequest(file), thumbnail);
+    if (thumbnail.Error)
+        std::rethrow_exception(thumbnail.Error);
+    if (!thumbnail.Loaded) {
+        FView->PictureSkipped(file, thumbnail.Why);
+        return false;
+    }
+    const std::size_t entries = PicFileList.size();
+    const std::size_t thumbnails = ImgPicList.size();
+    try {
+        ImgPicList.push_back(ThumbnailImage(*thumbnail.Bitmap));
+        PicFileList.push_back(file);
+        AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(PicFileList.size()) - 1);
+    } catch (...) {
+        PicFileList.resize(entries);
+        ImgPicList.resize(thumbnails);
+        throw;
+    }
+    FView->PictureListChanged();
+    return true;
+}
+
+int TMergeDocument::DropPictures(const std::vector<std::string>& Files, TPoint CanvasPoint) {
+    int added = 0;
+    for (std::size_t i = 0; i < Files.size(); ++i) {
+        CurrentPicFile = Files[i];
+        const TPoint point = GridMode ? CanvasPoint : FannedDropPoint(CanvasPoint, std::int64_t(i));
+        if (DropPicture(point))
+            ++added;
+    }
+    return added;
 }

@@ -13,6 +13,7 @@
 #include "layout/uGridGeometry.h"
 
 #include <QImage>
+#include <QString>
 
 #include <cstdint>
 #include <functional>
@@ -55,6 +56,7 @@ public:
 };
 
 struct TIniOption;
+class TTextLayer;
 
 // The layout and fitting values a rebuild works from. The document reads no
 // process-wide settings: the window hands over its settings record, the command
@@ -157,6 +159,36 @@ public:
     // Frames Layer with the selection frame, or hides the frame for none.
     void SelectLayer(TCustomLayer* Layer);
 
+    // The layout the canvas was last built from. Drops fit their pictures by
+    // it: the settings may have changed since (a cancelled wizard, say)
+    // without the canvas following.
+    const TMergeLayout& BuiltLayout() const { return FBuiltLayout; }
+
+    // ---- Text and drops ----
+
+    // Renders Text in TextFont into a new text layer (tag kTextLayerTag): the
+    // text's extent plus a transparent margin of 10 pixels on every side, the
+    // glyphs' coverage as alpha, placed about canvas point Centre on whole
+    // pixels. The layer is selected and goes directly under the frame, above
+    // every picture and earlier text. An error frees the layer and passes on,
+    // nothing then being selected.
+    TTextLayer* AddTextLayer(const QString& Text, TPoint Centre);
+
+    // Adds the picture CurrentPicFile dropped onto CanvasPoint: in grid mode
+    // fitted into the cell under the point and appended to PicFileList and
+    // ImgPicList, its layer tagged with its list index; on an empty canvas at
+    // its own size with its corner on the point. The list entry, thumbnail and
+    // layer are added together or not at all: nothing is added for an empty
+    // CurrentPicFile, a file that cannot be read (or is gone), or a drop that
+    // PlaceDrop ignores. True when the picture was added. Like every change it
+    // belongs in WhenIdle when a rebuild may be running.
+    bool DropPicture(TPoint CanvasPoint);
+    // Drops Files one after the other onto CanvasPoint, each becoming
+    // CurrentPicFile in turn; on an empty canvas each lands kDropFanStep
+    // pixels right of and below the one before. Returns how many were added;
+    // an error ends the drop there, what was added staying.
+    int DropPictures(const std::vector<std::string>& Files, TPoint CanvasPoint);
+
     // ---- The picture list ----
 
     // Makes the thumbnail of File (stretched to 70 x 50, opaque) and appends
@@ -241,6 +273,7 @@ private:
     TLayerCollection& FLayers;
     TDocumentView FNoView;
     TDocumentView* FView;
+    TMergeLayout FBuiltLayout;
     bool FStopRequested = false;
     bool FBusy = false;
     std::vector<std::function<void()>> FPending;

@@ -130,7 +130,6 @@ TLeftPanel::TLeftPanel(QWidget* Parent) : QWidget(Parent) {
 
     ExplorerLayout = new QVBoxLayout(lpPicture);
     ExplorerLayout->setContentsMargins(4, 4, 4, 4);
-    ExplorerLayout->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -2,8 +2,10 @@
 
 #include "CommUnit/TThumbnailViewer.h"
 #include "engine/TImgView32.h"
+#include "main/TExplorerPanel.h"
 #include "main/TLeftPanel.h"
 #include "main/uAbout.h"
+#include "main/TPictureDropTarget.h"
 #include "main/uActions.h"
 #include "main/uDesktopLauncher.h"
 #include "main/uErrorMessage.h"
@@ -11,6 +13,7 @@
 #include "main/uProgramArguments.h"
 #include "main/uSaveCommand.h"
 #include "main/uSaveDialog.h"
+#include "main/uTextInput.h"
 #include "main/uWelcomePicture.h"
 #include "main/uWindowSnap.h"
 #include "main/uZoomText.h"
@@ -39,6 +42,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -56,6 +60,8 @@ constexpr int kCoolBarMinHeight = 48;
 constexpr int kStatusPanelWidths[2] = {175, 150};
 // How long after the first showing a late window frame still sets the size.
 constexpr qint64 kFrameWaitMs = 2000;
+// How long the status bar shows why an explorer picture cannot be read.
+constexpr int kPictureErrorMs = 6000;
 
 template <typename T> T* Named(T* Widget, const char* Name) {
     Widget->setObjectName(QString::fromLatin1(Name));
@@ -97,6 +103,8 @@ TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFold
                                       TRBDragState State, TShiftState Shift) {
         FrameResizing(Sender, Old, New, State, Shift);
     };
+    WireExplorer();
+    WireTextInput();
 
     LoadSettings();
     RestoreWindow();
@@ -808,4 +816,113 @@ void TfrmMain::Progress(int Done, int Total) {
     FProgressBar->show();
     // Repaints and window moves go on; commands wait until the rebuild is done.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// The explorer and drag and drop
+
+void TfrmMain::WireExplorer() {
+    ExplorerPanel = new TExplorerPanel(LeftPanel->lpPicture);
+    LeftPanel->ExplorerLayout->addWidget(ExplorerPanel, 1);
+    connect(LeftPanel->TabBarLeft, &QTabBar::currentChanged, this,
+            [this](int Index) { RunCommand(this, [this, Index] { TabBarLeftChange(Index); }); });
+    ExplorerPanel->OnAfterDialog = [this](bool Chosen, const QString& Folder) {
+        RunCommand(this, [&] { SelectDirAfterDialog(Chosen, Folder); });
+    };
+    ExplorerPanel->OnMouseDown = [this](Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
+                                        QPoint Pos) {
+        RunCommand(this, [&] { ivLeftMouseDown(Button, Shift, Pos); });
+    };
+    // Shown once per file, never as a box: it comes from scrolling.
+    ExplorerPanel->OnPictureError = [this](const QString& Why) {
+        statusBar()->showMessage(Why, kPictureErrorMs);
+    };
+    DropTar = new TPictureDropTarget(plImgView);
+    DropTar->OnDrop = [this](const QStringList& Files, QPoint Pos, Qt::KeyboardModifiers Shift) {
+        DropTarDrop(Files, Pos, Shift);
+    };
+}
+
+void TfrmMain::TabBarLeftChange(int Index) {
+    if (LeftPanel->plLeft->widget(Index) != LeftPanel->lpPicture ||
+        !ExplorerPanel->SelectDir->text().isEmpty())
+        return;
+    const QString folder = QString::fromStdString(IniOption.ScrIniPath);
+    ExplorerPanel->InitialDir = folder;
+    ExplorerPanel->LoadFolder(folder);
+}
+
+void TfrmMain::SelectDirAfterDialog(bool Chosen, const QString& Folder) {
+    if (Chosen)
+        ExplorerPanel->LoadFolder(Folder);
+    if (!ExplorerPanel->Folder().isEmpty())
+        IniOption.ScrIniPath =
+            IncludeTrailingSeparator(QDir::toNativeSeparators(ExplorerPanel->Folder()).toStdString());
+}
+
+void TfrmMain::ivLeftMouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers, QPoint Pos) {
+    const int i = ExplorerPanel->ivLeft->SelectedIndex();
+    if (i < 0 || i >= ExplorerPanel->Model().Count() || Button != Qt::LeftButton)
+        return;
+    const QString file = ExplorerPanel->Model().Path(i);
+    FDocument->CurrentPicFile = file.toStdString();
+    UpdateActions();
+    // The thumbnail stands for the picture: a file it could not be made of
+    // cannot be dragged, and the drag shows at most an item's size.
+    const QImage thumbnail = ExplorerPanel->PictureOf(i);
+    if (thumbnail.isNull())
+        return;
+    const TMergeLayout& built = FDocument->BuiltLayout();
+    const QImage picture =
+        DragPicture(thumbnail, FDocument->GridMode, built.Grid.ResizeWidth, built.Grid.ResizeHeight,
+                    built.ResizeType, built.FillColor,
+                    QSize(TExplorerPanel::kItemWidth, TExplorerPanel::kItemHeight));
+    FDocument->DragBitmap.AssignImage(picture);
+    ExplorerPanel->ArmDrag(Pos, file, picture);
+}
+
+void TfrmMain::DropTarDrop(const QStringList& Files, QPoint Pos, Qt::KeyboardModifiers) {
+    std::vector<std::string> files;
+    for (const QString& file : Files)
+        files.push_back(file.toStdString());
+    const QPoint viewPoint = ImgView->mapFrom(plImgView, Pos);
+    // The point is mapped when the drop is carried out: after a rebuild that
+    // was running, through the view as it is then.
+    FDocument->WhenIdle([this, files, viewPoint] {
+        const bool fromExplorer = files.empty();
+        if (fromExplorer)
+            SetStatusPanelText(1, QString::fromStdString(FDocument->CurrentPicFile));
+        try {
+            const TPoint point = ImgView->ViewToBitmap(TPoint{viewPoint.x(), viewPoint.y()});
+            if (fromExplorer)
+                FDocument->DropPicture(point);
+            else
+                FDocument->DropPictures(files, point);
+        } catch (...) {
+            // A drop reports nothing; what it added before the error stays,
+            // the picture list in step.
+        }
+        if (!fromExplorer) {
+            SetStatusPanelText(1, QString::fromStdString(FDocument->CurrentPicFile));
+            UpdateActions();
+        }
+    });
+}
+
+// Text layers
+
+void TfrmMain::WireTextInput() {
+    frmTextInput = new TfrmTextInput(this, &FDocument->TextFont);
+    frmTextInput->OnAddText = [this](const QString& Text) { AddTextLayer(Text); };
+    FActions->SetHandler(QStringLiteral("ActAddText"), [this] { ActAddTextExecute(); });
+}
+
+void TfrmMain::ActAddTextExecute() {
+    if (!frmTextInput->isVisible())
+        frmTextInput->show();
+}
+
+void TfrmMain::AddTextLayer(const QString& Text) {
+    const TRect r = ImgView->ViewportRect();
+    const TPoint middle{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    FDocument->AddTextLayer(Text, ImgView->ViewToBitmap(middle));
 }

@@ -29,6 +29,9 @@ class TDesktopLauncher;
 class TOpenPicturesDialog;
 class TSaveDialog;
 class QTimer;
+class TExplorerPanel;
+class TPictureDropTarget;
+class TfrmTextInput;
 
 class QProgressBar;
 
@@ -129,6 +132,26 @@ public:
     // Empties the activity log and its file.
     void ActClearLogsExecute();
 
+    // The explorer page, its drag and the drop onto the canvas page.
+    // A tab of TabBarLeft was chosen: the explorer fills itself on its first visit.
+    void TabBarLeftChange(int Index);
+    // After the folder dialog of SelectDir: the folder chosen, or after a
+    // cancel the one shown.
+    void SelectDirAfterDialog(bool Chosen, const QString& Folder);
+    // A press on ivLeft: the pressed picture becomes CurrentPicFile and may be dragged.
+    void ivLeftMouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint Pos);
+    // A drop at Pos on plImgView of Files, or of the explorer's picture when
+    // Files is empty. Waits for a running rebuild; errors are swallowed.
+    void DropTarDrop(const QStringList& Files, QPoint Pos, Qt::KeyboardModifiers Shift);
+    TExplorerPanel* ExplorerPanel = nullptr;
+    TPictureDropTarget* DropTar = nullptr;
+
+    // Text layers: "Add Text" shows the text window; a text applied there
+    // becomes a layer centred on the middle of what the canvas view shows.
+    void ActAddTextExecute();
+    void AddTextLayer(const QString& Text);
+    TfrmTextInput* frmTextInput = nullptr;
+
     TMainActions& ActMain() { return *FActions; }
     // The action named Name of ActMain, or null.
     QAction* Action(const QString& Name) const;
@@ -182,6 +205,10 @@ private:
     void WireLayerEditing();
     // Connects the picture list, its buttons, commands and reload timer.
     void WirePictureList();
+    // Fills the explorer page and connects it and the drop onto the canvas.
+    void WireExplorer();
+    // Makes the text window and connects "Add Text".
+    void WireTextInput();
     void LoadSettings();
     void RestoreWindow();
     // Sets the window's outer size (frame included).

@@ -1,11 +1,14 @@
 // The picture open dialog: several files at once, the file types of every
-// picture the program reads, starting in a given folder.
+// picture the program reads, starting in a given folder, with a preview of the
+// picture under the cursor beside the file list.
 #pragma once
 
 #include <QFileDialog>
 #include <QStringList>
 
 #include <functional>
+
+class TPicturePreview;
 
 class TOpenPicturesDialog : public QFileDialog {
     Q_OBJECT
@@ -22,4 +25,7 @@ public:
 
     // Shows the dialog modally in Folder. True when files were chosen.
     bool Execute(const QString& Folder);
+
+    // The picture of the file under the cursor.
+    TPicturePreview* Preview;
 };

@@ -5,10 +5,12 @@
 #pragma once
 
 #include "main/uDesktopLauncher.h"
+#include "main/TExplorerPanel.h"
 #include "main/uLogWindow.h"
 #include "main/uMain.h"
 #include "main/uOpenPicturesDialog.h"
 #include "main/uSaveDialog.h"
+#include "main/uTextInput.h"
 #include "settings/uIniOption.h"
 #include "tests/engine/GuiApplication.h"
 
@@ -182,6 +184,10 @@ protected:
         win->SavePicDlg->Chooser = [](TSaveDialog&) { return false; };
         win->OpenPicDlg->Chooser = [](TOpenPicturesDialog&, const QString&) { return false; };
         win->Launcher = std::make_shared<TNoLauncher>();
+        win->ExplorerPanel->FolderChooser = [](const QString&, QString&) { return false; };
+        win->frmTextInput->FontDlg->Chooser = [](TFont&) { return false; };
+        // A real drag would wait for the mouse: tests drop by sending events.
+        win->ExplorerPanel->DragRunner = [](QDrag&) { return Qt::IgnoreAction; };
         win->LogWindowServices.Printer = std::make_shared<TFakeLogPrinter>();
         win->LogWindowServices.SaveChooser = [](TSaveDialog&) { return false; };
         win->LogWindowServices.Run = [](TFoLog&) {};
