@@ -668,11 +668,9 @@ void TfrmMain::ActAddPicExecute() {
     std::vector<std::string> files;
     for (const QString& file : OpenPicDlg->Files)
         files.push_back(file.toStdString());
-    IniOption.ScrIniPath =
+    IniOption.ScrIniPath = IncludeTrailingSeparator(
         QDir::toNativeSeparators(QFileInfo(OpenPicDlg->Files.first()).absolutePath())
-            .toStdString();
-    if (IniOption.ScrIniPath.empty() || IniOption.ScrIniPath.back() != QDir::separator().toLatin1())
-        IniOption.ScrIniPath += QDir::separator().toLatin1();
+            .toStdString());
     FDocument->WhenIdle([this, files] {
         FDocument->AddPictures(files);
         StartReload();
