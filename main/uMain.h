@@ -28,6 +28,8 @@ class TMainActions;
 class TOpenPicturesDialog;
 class TSaveDialog;
 class QTimer;
+class TfrmReset;
+class TfrmWizard;
 
 class QProgressBar;
 
@@ -119,6 +121,16 @@ public:
     // Empties the activity log and its file.
     void ActClearLogsExecute();
 
+    // New and Reset.
+    // The New command: offers to save an unsaved picture, then makes an empty
+    // picture or a grid with the creation wizard.
+    void ActFileNewExecute();
+    // The Reset command: lays the grid out again with the reset dialog.
+    void ActResetExecute();
+    // The creation wizard and the reset dialog, made hidden with the window.
+    TfrmWizard* frmWizard = nullptr;
+    TfrmReset* frmReset = nullptr;
+
     TMainActions& ActMain() { return *FActions; }
     // The action named Name of ActMain, or null.
     QAction* Action(const QString& Name) const;
@@ -172,6 +184,15 @@ private:
     void WireLayerEditing();
     // Connects the picture list, its buttons, commands and reload timer.
     void WirePictureList();
+    // Makes the reset dialog and the wizard and connects New and Reset.
+    void WireNewAndReset();
+    // The reload timer holds its ticks while a layout dialog is open, so that
+    // a half-typed value never rebuilds behind it: HoldReload stops it and
+    // tells whether it ran, ResumeReload starts it again if it did.
+    bool HoldReload();
+    void ResumeReload(bool WasRunning);
+    // New after "&Finish": the list, the left panel's page and the rebuild.
+    void MakeNewPicture();
     void LoadSettings();
     void RestoreWindow();
     // Sets the window's outer size (frame included).

@@ -4,6 +4,8 @@
 // answered by the test.
 #pragma once
 
+#include "CommUnit/TPictureOpenDialog.h"
+#include "layout/uWizard.h"
 #include "main/uLogWindow.h"
 #include "main/uMain.h"
 #include "main/uOpenPicturesDialog.h"
@@ -152,10 +154,17 @@ protected:
     // A window created on the temporary folders and shown. No test opens a real
     // file dialog or prints: the save dialogs cancel and the printer is a stand-in
     // until a test says otherwise.
-    std::unique_ptr<TfrmMain> Start() {
-        auto win = std::make_unique<TfrmMain>(SettingsFolder(), AppFolder());
+    // TWindow may be a test's own kind of main window.
+    template <typename TWindow = TfrmMain> std::unique_ptr<TWindow> Start() {
+        auto win = std::make_unique<TWindow>(SettingsFolder(), AppFolder());
         win->SavePicDlg->Chooser = [](TSaveDialog&) { return false; };
         win->OpenPicDlg->Chooser = [](TOpenPicturesDialog&, const QString&) { return false; };
+        win->frmWizard->SampleDlg->Chooser = [](TPictureOpenDialog&, const QString&) {
+            return false;
+        };
+        win->frmWizard->OpenPicDlg->Chooser = [](TPictureOpenDialog&, const QString&) {
+            return false;
+        };
         win->LogWindowServices.Printer = std::make_shared<TFakeLogPrinter>();
         win->LogWindowServices.SaveChooser = [](TSaveDialog&) { return false; };
         win->LogWindowServices.Run = [](TFoLog&) {};
