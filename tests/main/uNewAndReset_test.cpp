@@ -291,6 +291,48 @@ TEST_F(NewAndReset, ReloadTicksWaitWhileTheDialogsAreOpen) {
     EXPECT_FALSE(win->ReloadTimer->isActive()) << "the new picture replaces the list";
 }
 
+TEST_F(NewAndReset, FortyEightPhotosStepByStepThenLaidOutAgain) {
+    const std::vector<std::string> files = Pictures(48, 64, 48);
+    TWhenModal<TfrmWizard> run([&](TfrmWizard& w) {
+        w.rbWizard->click();
+        w.feSampleFile->setText(QString::fromStdString(files[0]));
+        w.Fields.cbAspectRatio->setChecked(true);
+        w.btnNext->click();
+        EXPECT_EQ(w.Fields.edtResizeHeight->value(), 180) << "the sample's 4:3 from 240 wide";
+        w.Fields.edtRows->setValue(8);
+        w.Fields.edtCols->setValue(6);
+        w.btnNext->click();
+        // Several files per Add, in two batches.
+        for (int batch = 0; batch < 2; ++batch) {
+            w.OpenPicDlg->Chooser = [&, batch](TPictureOpenDialog& d, const QString&) {
+                for (int i = 24 * batch; i < 24 * (batch + 1); ++i)
+                    d.Files << QString::fromStdString(files[std::size_t(i)]);
+                return true;
+            };
+            w.btnAdd->click();
+        }
+        EXPECT_EQ(w.lvPictures->rowCount(), 48);
+        w.btnFinish->click();
+    });
+    Action("ActFileNew")->trigger();
+    ASSERT_TRUE(run.Ran);
+    EXPECT_EQ(doc->PicFileList, files);
+    EXPECT_EQ(PictureLayers(), 48);
+    EXPECT_EQ(CanvasSize(), QSize(6 * 240 + 7 * 2, 8 * 180 + 9 * 2));
+
+    TWhenModal<TfrmReset> reset([](TfrmReset& r) {
+        r.Fields.edtRows->setValue(6);
+        r.Fields.edtCols->setValue(8);
+        r.Fields.edtResizeWidth->setValue(120);
+        r.btnOK->click();
+    });
+    Action("ActReset")->trigger();
+    ASSERT_TRUE(reset.Ran);
+    EXPECT_EQ(PictureLayers(), 48);
+    EXPECT_EQ(CanvasSize(), QSize(8 * 120 + 9 * 2, 6 * 180 + 7 * 2));
+    EXPECT_EQ(PictureLayer(47)->Location().Left, 7 * 120 + 8 * 2);
+}
+
 TEST_F(NewAndReset, AnErrorPartWayStillBringsTheCommandsUpToDate) {
     win.reset();
     auto failing = Start<TFailingMain>();
