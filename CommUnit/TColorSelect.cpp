@@ -9,10 +9,10 @@
 namespace {
 
 const TPaletteColor kPalette[] = {
-    {"Black", 0x000000}, {"Maroon", 0x000080}, {"Green", 0x008000},   {"Olive", 0x008080},
-    {"Navy", 0x800000},  {"Purple", 0x800080}, {"Teal", 0x808000},    {"Gray", 0x808080},
-    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},   {"Lime", 0x00FF00},    {"Yellow", 0x00FFFF},
-    {"Blue", 0xFF0000},  {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},   {"White", 0xFFFFFF},
+    {"Black", 0x000000},  {"Maroon", 0x000080},  {"Green", 0x008000}, {"Olive", 0x008080},
+    {"Navy", 0x800000},   {"Purple", 0x800080},  {"Teal", 0x808000},  {"Gray", 0x808080},
+    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},     {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
+    {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF},
 };
 
 QColor ShownColor(TColor C) {
@@ -44,8 +44,8 @@ TColorSelect::TColorSelect(QWidget* Parent) : QToolButton(Parent) {
     FMenu = new QMenu(this);
     auto* group = new QActionGroup(FMenu);
     for (const TPaletteColor& entry : kPalette) {
-        QAction* action = FMenu->addAction(Swatch(entry.Color, QSize(16, 12)),
-                                           QString::fromLatin1(entry.Name));
+        QAction* action =
+            FMenu->addAction(Swatch(entry.Color, QSize(16, 12)), QString::fromLatin1(entry.Name));
         action->setCheckable(true);
         action->setData(entry.Color);
         group->addAction(action);

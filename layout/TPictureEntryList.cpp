@@ -45,8 +45,8 @@ bool TPictureEntryList::RemoveSelected() {
 }
 
 int TPictureEntryList::MoveFirstSelected(int Step) {
-    const auto first = std::find_if(FEntries.begin(), FEntries.end(),
-                                    [](const TEntry& e) { return e.Selected; });
+    const auto first =
+        std::find_if(FEntries.begin(), FEntries.end(), [](const TEntry& e) { return e.Selected; });
     if (first == FEntries.end() || (Step != -1 && Step != 1))
         return -1;
     const int from = int(first - FEntries.begin());

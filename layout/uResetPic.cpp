@@ -45,17 +45,17 @@ TfrmReset::TfrmReset(TIniOption& Option, QWidget* Parent) : QDialog(Parent), FLo
     font.setPointSize(8);
     setFont(font);
 
-    auto* group1 = Named(
-        new QGroupBox(QStringLiteral("Resize original dimensions to new width and height (px)"),
-                      this),
-        "GroupBox1");
+    auto* group1 =
+        Named(new QGroupBox(
+                  QStringLiteral("Resize original dimensions to new width and height (px)"), this),
+              "GroupBox1");
     Fields.Create(group1, "Maintain aspect ratio from dimensions of sample picture");
-    auto* group2 = Named(
-        new QGroupBox(QStringLiteral("Set include rows and columns for new picture"), this),
-        "GroupBox2");
-    for (QWidget* w : {static_cast<QWidget*>(Fields.edtRows), static_cast<QWidget*>(Fields.edtCols),
-                       static_cast<QWidget*>(Fields.edtSpace),
-                       static_cast<QWidget*>(Fields.plPicSize)})
+    auto* group2 =
+        Named(new QGroupBox(QStringLiteral("Set include rows and columns for new picture"), this),
+              "GroupBox2");
+    for (QWidget* w :
+         {static_cast<QWidget*>(Fields.edtRows), static_cast<QWidget*>(Fields.edtCols),
+          static_cast<QWidget*>(Fields.edtSpace), static_cast<QWidget*>(Fields.plPicSize)})
         w->setParent(group2);
     Fields.BgColorSelect->setParent(this);
 
@@ -66,8 +66,8 @@ TfrmReset::TfrmReset(TIniOption& Option, QWidget* Parent) : QDialog(Parent), FLo
     g1->addWidget(Fields.edtResizeHeight, 0, 3);
     g1->setColumnStretch(4, 1);
     g1->addWidget(Fields.cbAspectRatio, 1, 0, 1, 5);
-    g1->addWidget(Label("Label12", "Specify resizing type:", group1, Fields.cbResizeType), 2, 0,
-                  1, 2);
+    g1->addWidget(Label("Label12", "Specify resizing type:", group1, Fields.cbResizeType), 2, 0, 1,
+                  2);
     g1->addWidget(Fields.cbResizeType, 2, 2, 1, 3);
     auto* fill = new QHBoxLayout;
     fill->addWidget(Label("Label13", "Fill a color in blankspace on others smaller than sample:",
@@ -85,8 +85,8 @@ TfrmReset::TfrmReset(TIniOption& Option, QWidget* Parent) : QDialog(Parent), FLo
     counts->addWidget(Fields.edtCols);
     counts->addStretch(1);
     g2->addLayout(counts, 0, 0, 1, 2);
-    g2->addWidget(Label("Label6", "Distance between two pictures(px):", group2, Fields.edtSpace),
-                  1, 0);
+    g2->addWidget(Label("Label6", "Distance between two pictures(px):", group2, Fields.edtSpace), 1,
+                  0);
     g2->addWidget(Fields.edtSpace, 1, 1, Qt::AlignLeft);
     g2->addWidget(Label("Label7", "Dimensions of new picture( w * h, px ) :", group2, nullptr), 2,
                   0);
@@ -118,10 +118,17 @@ TfrmReset::TfrmReset(TIniOption& Option, QWidget* Parent) : QDialog(Parent), FLo
     main->addLayout(buttons);
     main->setSizeConstraint(QLayout::SetFixedSize);
 
-    QWidget* const order[] = {Fields.edtResizeWidth, Fields.edtResizeHeight, Fields.cbAspectRatio,
-                              Fields.cbResizeType,   Fields.FillColorSelect, Fields.edtRows,
-                              Fields.edtCols,        Fields.edtSpace,        Fields.BgColorSelect,
-                              btnOK,                 btnCancel};
+    QWidget* const order[] = {Fields.edtResizeWidth,
+                              Fields.edtResizeHeight,
+                              Fields.cbAspectRatio,
+                              Fields.cbResizeType,
+                              Fields.FillColorSelect,
+                              Fields.edtRows,
+                              Fields.edtCols,
+                              Fields.edtSpace,
+                              Fields.BgColorSelect,
+                              btnOK,
+                              btnCancel};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 

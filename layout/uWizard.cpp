@@ -56,8 +56,7 @@ QLabel* Label(const char* Name, const char* Caption, QWidget* Parent) {
 
 } // namespace
 
-TfrmWizard::TfrmWizard(TIniOption& Option, QWidget* Parent)
-    : QDialog(Parent), FLogic(Option) {
+TfrmWizard::TfrmWizard(TIniOption& Option, QWidget* Parent) : QDialog(Parent), FLogic(Option) {
     setObjectName(QStringLiteral("frmWizard"));
     setWindowTitle(QStringLiteral("Create wizard"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -67,9 +66,7 @@ TfrmWizard::TfrmWizard(TIniOption& Option, QWidget* Parent)
         {QStringLiteral("Tahoma"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setPointSize(8);
     setFont(font);
-    PreviewLoader = [](const std::string& File, TBitmap32& Picture) {
-        Picture.LoadFromFile(File);
-    };
+    PreviewLoader = [](const std::string& File, TBitmap32& Picture) { Picture.LoadFromFile(File); };
 
     // The route map on the left: the titles of the pages, the current one marked.
     WizardNodes = Named(new QFrame(this), "WizardNodes");
@@ -146,12 +143,31 @@ TfrmWizard::TfrmWizard(TIniOption& Option, QWidget* Parent)
     OpenPicDlg->setObjectName(QStringLiteral("OpenPicDlg"));
 
     // Tab goes through each page from top to bottom, then to the buttons.
-    const std::vector<QWidget*> order = {
-        rbWizard, feSampleFile, feSampleFileBrowse, rbEmpty, edtPicWidth, edtPicHeight,
-        Fields.BgColorSelect, Fields.edtResizeWidth, Fields.edtResizeHeight, btnOriginalSize,
-        Fields.cbAspectRatio, Fields.cbResizeType, Fields.FillColorSelect, Fields.edtRows,
-        Fields.edtCols, Fields.edtSpace, btnAdd, btnRemove, btnUp, btnDown, lvPictures, btnBack,
-        btnNext, btnFinish, btnCancel};
+    const std::vector<QWidget*> order = {rbWizard,
+                                         feSampleFile,
+                                         feSampleFileBrowse,
+                                         rbEmpty,
+                                         edtPicWidth,
+                                         edtPicHeight,
+                                         Fields.BgColorSelect,
+                                         Fields.edtResizeWidth,
+                                         Fields.edtResizeHeight,
+                                         btnOriginalSize,
+                                         Fields.cbAspectRatio,
+                                         Fields.cbResizeType,
+                                         Fields.FillColorSelect,
+                                         Fields.edtRows,
+                                         Fields.edtCols,
+                                         Fields.edtSpace,
+                                         btnAdd,
+                                         btnRemove,
+                                         btnUp,
+                                         btnDown,
+                                         lvPictures,
+                                         btnBack,
+                                         btnNext,
+                                         btnFinish,
+                                         btnCancel};
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -165,8 +181,9 @@ TfrmWizard::~TfrmWizard() = default;
 void TfrmWizard::CreatePage1() {
     wp1 = Named(new QWidget(WizardMain), "wp1");
     auto* label1 = Label("Label1", "What kind of new picture would you like to create?", wp1);
-    rbWizard = Named(new QRadioButton(QStringLiteral("Create a new picture with step-by-step"), wp1),
-                     "rbWizard");
+    rbWizard =
+        Named(new QRadioButton(QStringLiteral("Create a new picture with step-by-step"), wp1),
+              "rbWizard");
     auto* recommended = Label("lbRecommended", "(recommended)", wp1);
     QFont bold = recommended->font();
     bold.setBold(true);
@@ -235,16 +252,17 @@ void TfrmWizard::CreatePage1() {
 
 void TfrmWizard::CreatePage2() {
     wp2 = Named(new QWidget(WizardMain), "wp2");
-    auto* group1 = Named(
-        new QGroupBox(QStringLiteral("Resizes all pictures to specified width and height (px)"), wp2),
-        "GroupBox1");
+    auto* group1 =
+        Named(new QGroupBox(
+                  QStringLiteral("Resizes all pictures to specified width and height (px)"), wp2),
+              "GroupBox1");
     // Every field but the background colour, which page 1 holds.
     Fields.Create(group1, "Retains the width-to-height ratio of the sample.");
-    auto* group2 = Named(new QGroupBox(QStringLiteral("Include rows and columns of new picture"), wp2),
-                         "GroupBox2");
-    for (QWidget* w : {static_cast<QWidget*>(Fields.edtRows), static_cast<QWidget*>(Fields.edtCols),
-                       static_cast<QWidget*>(Fields.edtSpace),
-                       static_cast<QWidget*>(Fields.plPicSize)})
+    auto* group2 = Named(
+        new QGroupBox(QStringLiteral("Include rows and columns of new picture"), wp2), "GroupBox2");
+    for (QWidget* w :
+         {static_cast<QWidget*>(Fields.edtRows), static_cast<QWidget*>(Fields.edtCols),
+          static_cast<QWidget*>(Fields.edtSpace), static_cast<QWidget*>(Fields.plPicSize)})
         w->setParent(group2);
 
     auto* label9 = Label("Label9", "Width:", group1);
@@ -253,7 +271,8 @@ void TfrmWizard::CreatePage2() {
         Named(new QPushButton(QStringLiteral("Original dimensions"), group1), "btnOriginalSize");
     btnOriginalSize->setToolTip(QStringLiteral("Use original dimensions"));
     auto* label12 = Label("Label12", "Specify resizing type:", group1);
-    auto* label13 = Label("Label13", "Fill a color in blankspace on others smaller than sample:", group1);
+    auto* label13 =
+        Label("Label13", "Fill a color in blankspace on others smaller than sample:", group1);
     label9->setBuddy(Fields.edtResizeWidth);
     label14->setBuddy(Fields.edtResizeHeight);
     label12->setBuddy(Fields.cbResizeType);
@@ -320,6 +339,7 @@ void TfrmWizard::CreatePage3() {
     lvPictures->horizontalHeader()->hide();
     lvPictures->horizontalHeader()->setStretchLastSection(true);
     lvPictures->verticalHeader()->hide();
+    lvPictures->verticalHeader()->setDefaultSectionSize(lvPictures->fontMetrics().height() + 6);
     lvPictures->setShowGrid(true);
     lvPictures->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvPictures->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -390,12 +410,10 @@ void TfrmWizard::Wire() {
             ShowState();
         });
     });
-    connect(edtPicWidth, &QSpinBox::valueChanged, this, [this](int v) {
-        GuardEvent(this, [&] { FLogic.SetNewWidth(v); });
-    });
-    connect(edtPicHeight, &QSpinBox::valueChanged, this, [this](int v) {
-        GuardEvent(this, [&] { FLogic.SetNewHeight(v); });
-    });
+    connect(edtPicWidth, &QSpinBox::valueChanged, this,
+            [this](int v) { GuardEvent(this, [&] { FLogic.SetNewWidth(v); }); });
+    connect(edtPicHeight, &QSpinBox::valueChanged, this,
+            [this](int v) { GuardEvent(this, [&] { FLogic.SetNewHeight(v); }); });
     Fields.Wire(this, FLogic.Params, [this] { ShowState(); });
 
     QItemSelectionModel* selection = lvPictures->selectionModel();

@@ -1,5 +1,6 @@
 #include "main/uMain.h"
 
+#include "CommUnit/TPictureOpenDialog.h"
 #include "CommUnit/TThumbnailViewer.h"
 #include "engine/TImgView32.h"
 #include "main/TLeftPanel.h"
@@ -16,7 +17,6 @@
 #include "document/uNewPicture.h"
 #include "layout/uResetPic.h"
 #include "layout/uWizard.h"
-#include "CommUnit/TPictureOpenDialog.h"
 #include "settings/uAppPaths.h"
 #include "settings/uIniOption.h"
 
@@ -745,9 +745,10 @@ void TfrmMain::ActFileNewExecute() {
     bool finished = false;
     try {
         if (!FDocument->Saved) {
-            QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"),
-                            QStringLiteral("A new picture has been created. Do you want to save now?"),
-                            QMessageBox::Yes | QMessageBox::No, this);
+            QMessageBox box(
+                QMessageBox::Question, QStringLiteral("Confirmation"),
+                QStringLiteral("A new picture has been created. Do you want to save now?"),
+                QMessageBox::Yes | QMessageBox::No, this);
             box.setDefaultButton(QMessageBox::Yes);
             // A save that fails ends New here with its error; a cancelled
             // save dialog goes on to the wizard.

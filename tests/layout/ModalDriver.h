@@ -45,8 +45,7 @@ public:
     explicit TModalTimeout(int Seconds = 20) {
         QObject::connect(&FTimer, &QTimer::timeout, [] {
             if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                ADD_FAILURE() << "a modal dialog was left open: "
-                              << d->windowTitle().toStdString();
+                ADD_FAILURE() << "a modal dialog was left open: " << d->windowTitle().toStdString();
                 d->reject();
             }
         });

@@ -130,12 +130,13 @@ TEST_F(WizardLogic, SampleSetsTheCellSizeByItsRatio) {
     };
     for (const Case& c : cases) {
         TIniOption own;
-        TWizardLogic w(own, [](const std::string&) { return true; },
-                       [&](const std::string&, int& wd, int& ht) {
-                           wd = c.sampleW;
-                           ht = c.sampleH;
-                           return true;
-                       });
+        TWizardLogic w(
+            own, [](const std::string&) { return true; },
+            [&](const std::string&, int& wd, int& ht) {
+                wd = c.sampleW;
+                ht = c.sampleH;
+                return true;
+            });
         w.Open();
         w.Params.AspectRatio = true;
         EXPECT_EQ(w.SampleDialogClosed("/s.png"), TSampleResult::Measured);
@@ -155,9 +156,7 @@ TEST_F(WizardLogic, CouplingInForceRoundsHalvesToEven) {
 
     ASSERT_EQ(ChooseSample(Picture("wide.png", 200, 100)), TSampleResult::Measured);
     EXPECT_EQ(wizard.Params.ResizeHeight(), 150);
-    const struct {
-        int width, height;
-    } typed[] = {{245, 122}, {247, 124}, {9999, 5000}, {2, 2}};
+    const struct { int width, height; } typed[] = {{245, 122}, {247, 124}, {9999, 5000}, {2, 2}};
     for (const auto& t : typed) {
         wizard.Params.SetResizeWidth(t.width);
         EXPECT_EQ(wizard.Params.ResizeHeight(), t.height) << t.width;
@@ -287,8 +286,8 @@ TEST_F(WizardLogic, AddKeepsOneEntryPerExactPath) {
     const std::vector<std::string> added = {"/a/x.png", "/a/y.png", "/a/x.png", "/a/X.png"};
     std::vector<int> shown;
     wizard.AddPictures(added, [&](int i) { shown.push_back(i); });
-    EXPECT_EQ(wizard.Pictures.Texts(), (std::vector<std::string>{"/a/x.png", "/a/y.png",
-                                                                  "/a/X.png"}));
+    EXPECT_EQ(wizard.Pictures.Texts(),
+              (std::vector<std::string>{"/a/x.png", "/a/y.png", "/a/X.png"}));
     EXPECT_EQ(shown, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(option.ScrIniPath, QDir::toNativeSeparators("/a/").toStdString());
     wizard.AddPictures({"/b/y.png", "/a/y.png"});

@@ -270,8 +270,8 @@ TEST_F(Wizard, TabReachesEveryControlOfEachPage) {
         w.feSampleFile->setText(sample);
         Add({sample, Picture("t.png", 20, 20)});
         const std::vector<std::vector<QWidget*>> pages = {
-            {w.rbWizard, w.feSampleFile, w.feSampleFileBrowse, w.Fields.BgColorSelect,
-             w.btnNext, w.btnCancel},
+            {w.rbWizard, w.feSampleFile, w.feSampleFileBrowse, w.Fields.BgColorSelect, w.btnNext,
+             w.btnCancel},
             {w.Fields.edtResizeWidth, w.Fields.edtResizeHeight, w.btnOriginalSize,
              w.Fields.cbAspectRatio, w.Fields.cbResizeType, w.Fields.FillColorSelect,
              w.Fields.edtRows, w.Fields.edtCols, w.Fields.edtSpace, w.btnBack, w.btnNext,
