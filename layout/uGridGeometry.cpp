@@ -42,6 +42,21 @@ std::int32_t RoundHalfEven(const TExtended& v) {
     return static_cast<std::int32_t>(v.NearestInt64());
 }
 
+// v in [min, max], halves to even; min for a NaN.
+std::int32_t RoundWithin(const TExtended& v, std::int32_t min, std::int32_t max) {
+    if (v.IsNaN() || v <= TExtended(min))
+        return min;
+    if (v >= TExtended(max))
+        return max;
+    return static_cast<std::int32_t>(v.NearestInt64());
+}
+
+// count x size + (count + 1) x gap without saturation. Each product of two
+// 32-bit values is at most 2^62 in size and the two never reach 2^63 together.
+std::int64_t Extent64(std::int32_t count, std::int32_t size, std::int32_t gap) {
+    return std::int64_t(count) * size + (std::int64_t(count) + 1) * gap;
+}
+
 } // namespace
 
 TGridLayout TGridLayout::FromOption(const TIniOption& option) {
@@ -57,6 +72,11 @@ TGridLayout TGridLayout::FromOption(const TIniOption& option) {
 TGridSize GridCanvasSize(const TGridLayout& layout) {
     return {Extent(layout.ColNumber, layout.ResizeWidth, layout.Space),
             Extent(layout.RowNumber, layout.ResizeHeight, layout.Space)};
+}
+
+TCanvasExtent GridCanvasExtent(const TGridLayout& layout) {
+    return {Extent64(layout.ColNumber, layout.ResizeWidth, layout.Space),
+            Extent64(layout.RowNumber, layout.ResizeHeight, layout.Space)};
 }
 
 TGridPoint CellOrigin(const TGridLayout& layout, std::int32_t row, std::int32_t column) {
@@ -91,4 +111,14 @@ std::int32_t CoupledHeight(std::int32_t width, double ratio) {
 
 std::int32_t CoupledWidth(std::int32_t height, double ratio) {
     return RoundHalfEven(TExtended(height) * TExtended::FromDouble(ratio));
+}
+
+std::int32_t CoupledHeightWithin(std::int32_t width, double ratio, std::int32_t min,
+                                 std::int32_t max) {
+    return RoundWithin(TExtended(width) / TExtended::FromDouble(ratio), min, max);
+}
+
+std::int32_t CoupledWidthWithin(std::int32_t height, double ratio, std::int32_t min,
+                                std::int32_t max) {
+    return RoundWithin(TExtended(height) * TExtended::FromDouble(ratio), min, max);
 }

@@ -50,6 +50,13 @@ struct TGridCell {
 // settings file that would leave the 32-bit range saturate at its ends instead
 // of wrapping around.
 TGridSize GridCanvasSize(const TGridLayout& layout);
+// The canvas of a grid in 64 bits: exact for every 32-bit parameter, for the
+// checks that must see a size before it is clamped into 32 bits.
+struct TCanvasExtent {
+    std::int64_t Width = 0;
+    std::int64_t Height = 0;
+};
+TCanvasExtent GridCanvasExtent(const TGridLayout& layout);
 TGridPoint CellOrigin(const TGridLayout& layout, std::int32_t row, std::int32_t column);
 // The row and column owning a canvas point; each cell owns the gap to its left and
 // above it, and the result is not limited to the grid. A zero pitch (cell size plus
@@ -68,3 +75,9 @@ std::string DimensionText(std::int32_t width, std::int32_t height);
 // its ends; a result that is no number (0 / 0) gives 0.
 std::int32_t CoupledHeight(std::int32_t width, double ratio);
 std::int32_t CoupledWidth(std::int32_t height, double ratio);
+// The same brought into [min, max] before the value becomes an integer, as a
+// number field of that range shows it; a result that is no number gives min.
+std::int32_t CoupledHeightWithin(std::int32_t width, double ratio, std::int32_t min,
+                                 std::int32_t max);
+std::int32_t CoupledWidthWithin(std::int32_t height, double ratio, std::int32_t min,
+                                std::int32_t max);

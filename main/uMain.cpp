@@ -1,5 +1,6 @@
 #include "main/uMain.h"
 
+#include "CommUnit/TPictureOpenDialog.h"
 #include "CommUnit/TThumbnailViewer.h"
 #include "engine/TImgView32.h"
 #include "main/TExplorerPanel.h"
@@ -18,6 +19,9 @@
 #include "main/uWindowSnap.h"
 #include "main/uZoomText.h"
 #include "document/uLayerGeometry.h"
+#include "document/uNewPicture.h"
+#include "layout/uResetPic.h"
+#include "layout/uWizard.h"
 #include "settings/uAppPaths.h"
 #include "settings/uIniOption.h"
 
@@ -94,6 +98,7 @@ TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFold
     CreateControls();
     WireLayerEditing();
     WirePictureList();
+    WireNewAndReset();
     FPreviousErrorReporter = SetEventErrorReporter(ErrorBoxReporter(this));
     FDocument = std::make_unique<TMergeDocument>(ImgView->Bitmap(), ImgView->Layers(), this);
     FDocument->Saved = true;
@@ -743,6 +748,105 @@ void TfrmMain::lvPicListMouseDown() {
     FDocument->CurrentPicFile = FDocument->PicFileList[std::size_t(i)];
     SetStatusPanelText(1, QString::fromStdString(FDocument->CurrentPicFile));
     UpdateActions();
+}
+
+// New and Reset
+
+void TfrmMain::WireNewAndReset() {
+    frmReset = new TfrmReset(IniOption, this);
+    frmWizard = new TfrmWizard(IniOption, this);
+    // The wizard's list takes the file types of "Insert Pictures".
+    frmWizard->OpenPicDlg->setNameFilters(OpenPicDlg->nameFilters());
+    FActions->SetHandler(QStringLiteral("ActFileNew"), [this] { ActFileNewExecute(); });
+    FActions->SetHandler(QStringLiteral("ActReset"), [this] { ActResetExecute(); });
+}
+
+bool TfrmMain::HoldReload() {
+    const bool running = ReloadTimer->isActive();
+    ReloadTimer->stop();
+    return running;
+}
+
+void TfrmMain::ResumeReload(bool WasRunning) {
+    if (WasRunning && !ReloadTimer->isActive())
+        ReloadTimer->start();
+}
+
+void TfrmMain::ActFileNewExecute() {
+    const bool reloading = HoldReload();
+    bool finished = false;
+    try {
+        if (!FDocument->Saved) {
+            QMessageBox box(
+                QMessageBox::Question, QStringLiteral("Confirmation"),
+                QStringLiteral("A new picture has been created. Do you want to save now?"),
+                QMessageBox::Yes | QMessageBox::No, this);
+            box.setDefaultButton(QMessageBox::Yes);
+            // A save that fails ends New here with its error; a cancelled
+            // save dialog goes on to the wizard.
+            if (box.exec() == QMessageBox::Yes)
+                ActSaveExecute();
+        }
+        finished = frmWizard->Execute();
+    } catch (...) {
+        ResumeReload(reloading);
+        throw;
+    }
+    if (!finished) {
+        ResumeReload(reloading);
+        UpdateActions();
+        return;
+    }
+    // The new picture replaces whatever the list was waiting to rebuild.
+    CancelReload();
+    MakeNewPicture();
+}
+
+void TfrmMain::MakeNewPicture() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // One way out, also for an error part-way: the wizard hidden, the cursor
+    // back and the commands in step with what the document has become.
+    auto end = [this] {
+        if (frmWizard->isVisible())
+            frmWizard->hide();
+        QApplication::restoreOverrideCursor();
+        UpdateActions();
+    };
+    try {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        const bool grid = frmWizard->GridFlag();
+        StartNewPicture(*FDocument, grid, frmWizard->PictureFiles(),
+                        TMergeLayout::FromOption(IniOption));
+        if (grid) {
+            frmWizard->ClearPictures();
+            LeftPanel->ShowPage(0);
+        } else {
+            LeftPanel->ShowPage(1);
+        }
+        RebuildPicture();
+    } catch (...) {
+        end();
+        throw;
+    }
+    end();
+}
+
+void TfrmMain::ActResetExecute() {
+    const bool reloading = HoldReload();
+    bool ok = false;
+    try {
+        ok = frmReset->Execute();
+    } catch (...) {
+        ResumeReload(reloading);
+        throw;
+    }
+    if (!ok) {
+        // The values changed stay; the list's pending rebuild still comes.
+        ResumeReload(reloading);
+        return;
+    }
+    CancelReload();
+    RebuildPicture();
 }
 
 // TDocumentView

@@ -32,6 +32,8 @@ class QTimer;
 class TExplorerPanel;
 class TPictureDropTarget;
 class TfrmTextInput;
+class TfrmReset;
+class TfrmWizard;
 
 class QProgressBar;
 
@@ -151,6 +153,15 @@ public:
     void ActAddTextExecute();
     void AddTextLayer(const QString& Text);
     TfrmTextInput* frmTextInput = nullptr;
+    // New and Reset.
+    // The New command: offers to save an unsaved picture, then makes an empty
+    // picture or a grid with the creation wizard.
+    void ActFileNewExecute();
+    // The Reset command: lays the grid out again with the reset dialog.
+    void ActResetExecute();
+    // The creation wizard and the reset dialog, made hidden with the window.
+    TfrmWizard* frmWizard = nullptr;
+    TfrmReset* frmReset = nullptr;
 
     TMainActions& ActMain() { return *FActions; }
     // The action named Name of ActMain, or null.
@@ -209,6 +220,15 @@ private:
     void WireExplorer();
     // Makes the text window and connects "Add Text".
     void WireTextInput();
+    // Makes the reset dialog and the wizard and connects New and Reset.
+    void WireNewAndReset();
+    // The reload timer holds its ticks while a layout dialog is open, so that
+    // a half-typed value never rebuilds behind it: HoldReload stops it and
+    // tells whether it ran, ResumeReload starts it again if it did.
+    bool HoldReload();
+    void ResumeReload(bool WasRunning);
+    // New after "&Finish": the list, the left panel's page and the rebuild.
+    void MakeNewPicture();
     void LoadSettings();
     void RestoreWindow();
     // Sets the window's outer size (frame included).

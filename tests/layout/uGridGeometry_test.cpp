@@ -1,5 +1,6 @@
 #include "layout/uGridGeometry.h"
 
+#include "layout/uCanvasLimit.h"
 #include "settings/uIniOption.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +86,60 @@ TEST(GridGeometry, CouplingRoundsHalvesToEven) {
     }
     EXPECT_EQ(CoupledHeight(5, 0.0), INT32_MAX);
     EXPECT_EQ(CoupledHeight(0, 0.0), 0);
+}
+
+TEST(GridGeometry, CouplingWithinAFieldsRange) {
+    struct Case {
+        std::int32_t value;
+        double ratio;
+        std::int32_t height, width;
+    } cases[] = {
+        {245, 2.0, 122, 490},
+        {9999, 2.0 / 999999.0, 9999, 2}, // a 2 x 999,999 sample: far beyond both ends
+        {3, 0.5, 6, 2},                  // 1.5 stays 2 at the lower end
+        {0, 0.0, 2, 2},                  // 0 / 0 is no number: the lower end
+        {5, 0.0, 9999, 2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CoupledHeightWithin(c.value, c.ratio, 2, 9999), c.height) << c.value;
+        EXPECT_EQ(CoupledWidthWithin(c.value, c.ratio, 2, 9999), c.width) << c.value;
+    }
+}
+
+TEST(GridGeometry, CanvasExtentIsExactIn64Bits) {
+    const TCanvasExtent big = GridCanvasExtent(Layout(999, 999, 9999, 9999, 999));
+    EXPECT_EQ(big.Width, 10988001);
+    EXPECT_EQ(big.Width, big.Height);
+    // The farthest any 32-bit parameters reach, both ways, without overflow.
+    const TCanvasExtent far =
+        GridCanvasExtent(Layout(INT32_MAX, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN));
+    EXPECT_EQ(far.Width, 9223372034707292160);   // 2^63 - 2^31
+    EXPECT_EQ(far.Height, -9223372034707292160); // -(2^63 - 2^31)
+}
+
+TEST(CanvasLimit, RefusesWhatThePixelStoreCannotHold) {
+    const std::int64_t limit = std::int64_t(1) << 30;
+    struct Case {
+        std::int64_t width, height;
+        bool fits;
+    } cases[] = {
+        {486, 890, true},
+        {9999, 9999, true},
+        {limit, 1, true},
+        {limit / 2, 2, true},
+        {limit + 1, 1, false},
+        {32769, 32768, false},
+        {10988001, 10988001, false},
+        {INT64_MAX, INT64_MAX, false}, // no product is formed that could overflow
+        {0, INT64_MAX, true},          // an empty canvas
+        {-5, 10, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CanvasSizeRefusal(c.width, c.height).empty(), c.fits)
+            << c.width << " x " << c.height;
+    EXPECT_EQ(CanvasSizeRefusal(10988001, 890),
+              "The new picture would be 10988001 x 890 pixels, more than the 1073741824 pixels "
+              "a picture can hold. Please choose fewer or smaller cells, or a smaller picture.");
 }
 
 } // namespace

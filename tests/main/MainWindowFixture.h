@@ -6,6 +6,8 @@
 
 #include "main/uDesktopLauncher.h"
 #include "main/TExplorerPanel.h"
+#include "CommUnit/TPictureOpenDialog.h"
+#include "layout/uWizard.h"
 #include "main/uLogWindow.h"
 #include "main/uMain.h"
 #include "main/uOpenPicturesDialog.h"
@@ -179,8 +181,9 @@ protected:
     // A window created on the temporary folders and shown. No test opens a real
     // file dialog or prints: the save dialogs cancel and the printer is a stand-in
     // until a test says otherwise.
-    std::unique_ptr<TfrmMain> Start() {
-        auto win = std::make_unique<TfrmMain>(SettingsFolder(), AppFolder());
+    // TWindow may be a test's own kind of main window.
+    template <typename TWindow = TfrmMain> std::unique_ptr<TWindow> Start() {
+        auto win = std::make_unique<TWindow>(SettingsFolder(), AppFolder());
         win->SavePicDlg->Chooser = [](TSaveDialog&) { return false; };
         win->OpenPicDlg->Chooser = [](TOpenPicturesDialog&, const QString&) { return false; };
         win->Launcher = std::make_shared<TNoLauncher>();
@@ -188,6 +191,12 @@ protected:
         win->frmTextInput->FontDlg->Chooser = [](TFont&) { return false; };
         // A real drag would wait for the mouse: tests drop by sending events.
         win->ExplorerPanel->DragRunner = [](QDrag&) { return Qt::IgnoreAction; };
+        win->frmWizard->SampleDlg->Chooser = [](TPictureOpenDialog&, const QString&) {
+            return false;
+        };
+        win->frmWizard->OpenPicDlg->Chooser = [](TPictureOpenDialog&, const QString&) {
+            return false;
+        };
         win->LogWindowServices.Printer = std::make_shared<TFakeLogPrinter>();
         win->LogWindowServices.SaveChooser = [](TSaveDialog&) { return false; };
         win->LogWindowServices.Run = [](TFoLog&) {};

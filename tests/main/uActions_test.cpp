@@ -1,6 +1,8 @@
 #include "main/uActions.h"
 
 #include "engine/TImgView32.h"
+#include "layout/uResetPic.h"
+#include "layout/uWizard.h"
 #include "main/TLeftPanel.h"
 #include "main/uMain.h"
 #include "tests/main/MainWindowFixture.h"
@@ -124,6 +126,9 @@ TEST_F(Commands, EnabledStatesFollowTheDocument) {
 
 TEST_F(Commands, MenusShowTheirActionsInOrder) {
     auto win = Start();
+    // New and Reset open their dialogs, which are closed again at once.
+    TWhenModal<TfrmWizard> wizard([](TfrmWizard&) {});
+    TWhenModal<TfrmReset> reset([](TfrmReset&) {});
     // Per menu: the item captions top to bottom ("-" a separator) and the action
     // each item runs.
     const std::vector<std::pair<const char*, std::vector<std::pair<const char*, const char*>>>>
@@ -172,6 +177,13 @@ TEST_F(Commands, MenusShowTheirActionsInOrder) {
     all.GridMode = true;
     all.PicFileExists = true;
     win->ActMain().Update(all);
+    // New ends with UpdateActions, which keeps them so for a grid with a
+    // picture chosen.
+    TMergeDocument& doc = win->Document();
+    doc.GridMode = true;
+    doc.PicFileList = Pictures(1);
+    doc.CurrentPicFile = doc.PicFileList[0];
+    win->RebuildPicture();
 
     const QList<QAction*> titles = win->menuBar()->actions();
     ASSERT_EQ(titles.size(), int(menus.size()));
@@ -232,6 +244,9 @@ TEST_F(Commands, MenusShowTheirActionsInOrder) {
 
 TEST_F(Commands, ToolBarButtonsShowAndRunTheirActions) {
     auto win = Start();
+    // New and Reset open their dialogs, which are closed again at once.
+    TWhenModal<TfrmWizard> wizard([](TfrmWizard&) {});
+    TWhenModal<TfrmReset> reset([](TfrmReset&) {});
     struct Button {
         const char* Name;
         const char* Caption;
@@ -257,6 +272,13 @@ TEST_F(Commands, ToolBarButtonsShowAndRunTheirActions) {
     all.GridMode = true;
     all.PicFileExists = true;
     win->ActMain().Update(all);
+    // New ends with UpdateActions, which keeps them so for a grid with a
+    // picture chosen.
+    TMergeDocument& doc = win->Document();
+    doc.GridMode = true;
+    doc.PicFileList = Pictures(1);
+    doc.CurrentPicFile = doc.PicFileList[0];
+    win->RebuildPicture();
 
     EXPECT_EQ(win->ToolBarMain->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     const QList<QAction*> entries = win->ToolBarMain->actions();
@@ -296,6 +318,9 @@ TEST_F(Commands, ToolBarButtonsShowAndRunTheirActions) {
 
 TEST_F(Commands, ShortcutsActAnywhereInTheWindowWhileEnabled) {
     auto win = Start();
+    // New and Reset open their dialogs, which are closed again at once.
+    TWhenModal<TfrmWizard> wizard([](TfrmWizard&) {});
+    TWhenModal<TfrmReset> reset([](TfrmReset&) {});
     win->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
     QSignalSpy fileNew(win->Action(QStringLiteral("ActFileNew")), &QAction::triggered);
@@ -304,6 +329,9 @@ TEST_F(Commands, ShortcutsActAnywhereInTheWindowWhileEnabled) {
     QSignalSpy delPic(win->Action(QStringLiteral("ActDelPic")), &QAction::triggered);
 
     QTest::keyClick(win->LeftPanel->ScaleCombo, Qt::Key_N, Qt::ControlModifier);
+    // The offscreen platform does not give the activation back after the wizard.
+    win->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
     QTest::keyClick(win.get(), Qt::Key_F1);
     // Both need a canvas or a grid, which there is not yet.
     QTest::keyClick(win.get(), Qt::Key_S, Qt::ControlModifier);

@@ -1,0 +1,8 @@
+#include "layout/TResetLogic.h"
+
+void TResetLogic::Open() {
+    Params.Guard = true;
+    Params.ShowColours();
+    Params.ShowGridFields();
+    Params.Ratio = double(Params.ResizeWidth()) / double(Params.ResizeHeight());
+}
