@@ -1,30 +1,16 @@
-// The picture open dialog: several files at once, the file types of every
-// picture the program reads, starting in a given folder, with a preview of the
-// picture under the cursor beside the file list.
+// The picture open dialog of the main window: several files at once, the file
+// types of every picture the program reads, with a preview of the picture
+// under the cursor beside the file list.
 #pragma once
 
-#include <QFileDialog>
-#include <QStringList>
-
-#include <functional>
+#include "CommUnit/TPictureOpenDialog.h"
 
 class TPicturePreview;
 
-class TOpenPicturesDialog : public QFileDialog {
+class TOpenPicturesDialog : public TPictureOpenDialog {
     Q_OBJECT
 public:
     explicit TOpenPicturesDialog(QWidget* Parent);
-
-    // The files chosen last, in the order the dialog lists them.
-    QStringList Files;
-
-    // When set, runs in place of the dialog: it sees the starting folder, may
-    // fill Files, and answers false to cancel.
-    using TChooser = std::function<bool(TOpenPicturesDialog&, const QString& Folder)>;
-    TChooser Chooser;
-
-    // Shows the dialog modally in Folder. True when files were chosen.
-    bool Execute(const QString& Folder);
 
     // The picture of the file under the cursor.
     TPicturePreview* Preview;

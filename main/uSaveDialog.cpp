@@ -1,5 +1,7 @@
 #include "main/uSaveDialog.h"
 
+#include "CommUnit/TPictureOpenDialog.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -25,19 +27,7 @@ TSaveDialog::TSaveDialog(QWidget* Parent, const QString& Filter, const QString& 
 }
 
 QStringList TSaveDialog::NameFiltersOf(const QString& Filter) {
-    const QStringList parts = Filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        const QString description = parts[i].trimmed();
-        const QString masks = parts[i + 1]
-                                  .split(QLatin1Char(';'), Qt::SkipEmptyParts)
-                                  .join(QLatin1Char(' '))
-                                  .trimmed();
-        const QString shown = QLatin1Char('(') + masks + QLatin1Char(')');
-        filters << (description.endsWith(shown) ? description
-                                                : description + QLatin1Char(' ') + shown);
-    }
-    return filters;
+    return TPictureOpenDialog::NameFiltersOf(Filter);
 }
 
 void TSaveDialog::SetDefaultExt(const QString& Ext) {

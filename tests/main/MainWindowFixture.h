@@ -185,7 +185,7 @@ protected:
     template <typename TWindow = TfrmMain> std::unique_ptr<TWindow> Start() {
         auto win = std::make_unique<TWindow>(SettingsFolder(), AppFolder());
         win->SavePicDlg->Chooser = [](TSaveDialog&) { return false; };
-        win->OpenPicDlg->Chooser = [](TOpenPicturesDialog&, const QString&) { return false; };
+        win->OpenPicDlg->Chooser = [](TPictureOpenDialog&, const QString&) { return false; };
         win->Launcher = std::make_shared<TNoLauncher>();
         win->ExplorerPanel->FolderChooser = [](const QString&, QString&) { return false; };
         win->frmTextInput->FontDlg->Chooser = [](TFont&) { return false; };

@@ -181,7 +181,7 @@ TEST_F(NewAndReset, CancelKeepsTheChangedRowsForTheNextRebuild) {
     EXPECT_EQ(CanvasSize(), QSize(486, 890)) << "the picture is as it was";
     EXPECT_EQ(doc->PicFileList.size(), 2u);
 
-    win->OpenPicDlg->Chooser = [&](TOpenPicturesDialog& d, const QString&) {
+    win->OpenPicDlg->Chooser = [&](TPictureOpenDialog& d, const QString&) {
         d.Files << QString::fromStdString(files[1]);
         return true;
     };

@@ -28,7 +28,7 @@ protected:
 
     // "Insert Pictures" with the dialog answered by the test.
     void Insert(const std::vector<std::string>& Files) {
-        win->OpenPicDlg->Chooser = [Files](TOpenPicturesDialog& d, const QString&) {
+        win->OpenPicDlg->Chooser = [Files](TPictureOpenDialog& d, const QString&) {
             for (const std::string& f : Files)
                 d.Files << QString::fromStdString(f);
             return true;
