@@ -1,6 +1,7 @@
 #include "document/TMergeDocument.h"
 
 #include "document/TTextLayer.h"
+#include "document/uEditSteps.h"
 #include "document/uDropPlacement.h"
 #include "document/uLayerGeometry.h"
 #include "layout/uGridGeometry.h"
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <chrono>
 #include <exception>
+#include <map>
 
 namespace {
 
@@ -69,7 +71,7 @@ void TMergeDocument::RebuildPicture(const TMergeLayout& Layout) {
         WhenIdle([this, Layout] { RebuildPicture(Layout); });
         return;
     }
-    RunBusy([&] { Rebuild(Layout); });
+    RecordWholeChange("Rebuild Picture", [&] { RunBusy([&] { Rebuild(Layout); }); });
 }
 
 void TMergeDocument::RunBusy(const std::function<void()>& Work) {
@@ -119,10 +121,13 @@ void TMergeDocument::Rebuild(const TMergeLayout& Layout) {
 }
 
 void TMergeDocument::SetCanvas(int Width, int Height, TColor32 Background) {
+    if (!FWholeBefore) {
+        // A new canvas is a change of the whole picture, which can be taken back.
+        RecordWholeChange("Rebuild Picture", [&] { SetCanvas(Width, Height, Background); });
+        return;
+    }
     FView->ShowCanvasPage();
-    SelectLayer(nullptr);
-    RubberBand = nullptr;
-    FLayers.Clear();
+    ClearLayersKept();
     FView->SetViewScale(1.0f);
     FCanvas.SetSize(Width, Height);
     FCanvas.Clear(Background);
@@ -322,6 +327,23 @@ void TMergeDocument::SelectLayer(TCustomLayer* Layer) {
         RubberBand = new TRubberbandLayer(&FLayers);
         RubberBand->MinHeight = 1.0f;
         RubberBand->MinWidth = 1.0f;
+        // One step for each drag of the frame, from the press to the release.
+        RubberBand->OnMouseDown = [this](TCustomLayer*, TMouseButton, TShiftState, int, int) {
+            if (auto* framed = RubberBand ? RubberBand->FramedLayer() : nullptr)
+                FDragStart = framed->Location();
+        };
+        RubberBand->OnMouseUp = [this](TCustomLayer*, TMouseButton, TShiftState, int, int) {
+            auto* framed = RubberBand ? RubberBand->FramedLayer() : nullptr;
+            if (!framed)
+                return;
+            const TRectF& now = framed->Location();
+            if (now == FDragStart)
+                return;
+            const bool sized = RectWidth(now) != RectWidth(FDragStart) ||
+                               RectHeight(now) != RectHeight(FDragStart);
+            Record(LocationStep(*this, framed, FDragStart, now, sized ? "Resize" : "Move",
+                                false));
+        };
     } else {
         RubberBand->BringToFront();
     }
@@ -488,63 +510,99 @@ void TMergeDocument::PickLayer(TCustomLayer* Layer) {
         RubberBand->BringToFront();
 }
 
-void TMergeDocument::SetSelectedLocation(const TRectF& Location) {
-    if (RubberBand && RubberBand->FramedLayer() == SelectedLayer)
+void TMergeDocument::PlaceLayer(TPositionedLayer* Layer, const TRectF& Location) {
+    if (RubberBand && RubberBand->FramedLayer() == Layer)
         RubberBand->SetLocation(Location); // the frame passes it on to the layer
-    else if (auto* positioned = dynamic_cast<TPositionedLayer*>(SelectedLayer))
-        positioned->SetLocation(Location);
+    else
+        Layer->SetLocation(Location);
+}
+
+void TMergeDocument::SetSelectedLocation(const TRectF& Location) {
+    if (auto* positioned = dynamic_cast<TPositionedLayer*>(SelectedLayer))
+        PlaceLayer(positioned, Location);
 }
 
 void TMergeDocument::MoveSelectedLayer(float Dx, float Dy) {
     auto* layer = dynamic_cast<TPositionedLayer*>(SelectedLayer);
     if (!layer)
         return;
-    TRectF r = layer->Location();
+    const TRectF before = layer->Location();
+    TRectF r = before;
     r.Left += Dx;
     r.Right += Dx;
     r.Top += Dy;
     r.Bottom += Dy;
-    SetSelectedLocation(r);
+    PlaceLayer(layer, r);
+    Record(LocationStep(*this, layer, before, r, "Move", true));
 }
 
 void TMergeDocument::SetSelectedOpacity(int Opacity) {
-    if (TBitmapLayer* layer = SelectedBitmapLayer())
-        layer->Bitmap().SetMasterAlpha(std::uint8_t(std::clamp(Opacity, 0, 255)));
+    TBitmapLayer* layer = SelectedBitmapLayer();
+    if (!layer)
+        return;
+    const int before = layer->Bitmap().MasterAlpha();
+    const int after = std::clamp(Opacity, 0, 255);
+    if (after == before)
+        return;
+    const auto apply = [](TCustomLayer* l, int v) {
+        static_cast<TBitmapLayer*>(l)->Bitmap().SetMasterAlpha(std::uint8_t(v));
+    };
+    apply(layer, after);
+    Record(ValueStep(*this, layer, before, after, "Transparence", true, apply));
 }
 
 void TMergeDocument::SetSelectedCropped(bool Cropped) {
-    if (TBitmapLayer* layer = SelectedBitmapLayer())
-        layer->SetCropped(Cropped);
+    TBitmapLayer* layer = SelectedBitmapLayer();
+    if (!layer || layer->Cropped() == Cropped)
+        return;
+    const auto apply = [](TCustomLayer* l, int v) {
+        static_cast<TBitmapLayer*>(l)->SetCropped(v != 0);
+    };
+    apply(layer, Cropped);
+    Record(ValueStep(*this, layer, !Cropped, Cropped, "Cropped", false, apply));
+}
+
+void TMergeDocument::Restack(int Index, const char* Name) {
+    if (!SelectedLayer)
+        return;
+    const std::vector<TCustomLayer*> before = LayerOrder(FLayers);
+    SelectedLayer->SetIndex(Index);
+    std::vector<TCustomLayer*> after = LayerOrder(FLayers);
+    if (after != before)
+        Record(OrderStep(*this, SelectedLayer, before, std::move(after), Name));
 }
 
 void TMergeDocument::BringSelectedToFront() {
-    if (SelectedLayer)
-        SelectedLayer->SetIndex(FLayers.Count() - 2);
+    Restack(FLayers.Count() - 2, "Bring Front");
 }
 
 void TMergeDocument::SendSelectedToBack() {
-    if (SelectedLayer)
-        SelectedLayer->SetIndex(0);
+    Restack(0, "Send to Back");
 }
 
 void TMergeDocument::MoveSelectedUp() {
     if (SelectedLayer)
-        SelectedLayer->SetIndex(SelectedLayer->Index() + 1);
+        Restack(SelectedLayer->Index() + 1, "Up One Level");
 }
 
 void TMergeDocument::MoveSelectedDown() {
     if (SelectedLayer && SelectedLayer->Index() > 0)
-        SelectedLayer->SetIndex(SelectedLayer->Index() - 1);
+        Restack(SelectedLayer->Index() - 1, "Down One Level");
 }
 
 void TMergeDocument::FlipSelected(bool Horizontally) {
     TBitmapLayer* layer = SelectedBitmapLayer();
     if (!layer)
         return;
-    if (Horizontally)
-        layer->Bitmap().FlipHorizontal();
-    else
-        layer->Bitmap().FlipVertical();
+    const auto apply = [Horizontally](TBitmapLayer* l) {
+        if (Horizontally)
+            l->Bitmap().FlipHorizontal();
+        else
+            l->Bitmap().FlipVertical();
+    };
+    apply(layer);
+    Record(SelfInverseStep(*this, layer, Horizontally ? "Flip Horizontally" : "Flip Vertically",
+                           apply));
 }
 
 void TMergeDocument::TurnSelected(int QuarterTurns) {
@@ -553,64 +611,96 @@ void TMergeDocument::TurnSelected(int QuarterTurns) {
         return;
     switch (((QuarterTurns % 4) + 4) % 4) {
     case 1:
-        layer->Bitmap().Rotate90();
+    case 3: {
+        const int turns = ((QuarterTurns % 4) + 4) % 4;
+        const TRectF before = layer->Location();
+        if (turns == 1)
+            layer->Bitmap().Rotate90();
+        else
+            layer->Bitmap().Rotate270();
+        const TRectF after = QuarterTurnedLocation(before);
+        PlaceLayer(layer, after);
+        Record(TurnStep(*this, layer, turns, before, after,
+                        turns == 1 ? "Rotate 90\u00B0" : "Rotate 270\u00B0"));
         break;
-    case 2:
-        layer->Bitmap().Rotate180();
-        return;
-    case 3:
-        layer->Bitmap().Rotate270();
-        break;
-    default:
-        return;
     }
-    SetSelectedLocation(QuarterTurnedLocation(layer->Location()));
+    case 2: {
+        const auto apply = [](TBitmapLayer* l) { l->Bitmap().Rotate180(); };
+        apply(layer);
+        Record(SelfInverseStep(*this, layer, "Rotate 180\u00B0", apply));
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 bool TMergeDocument::DeleteSelectedLayer() {
     TCustomLayer* layer = SelectedLayer;
     if (!layer)
         return false;
-    const bool listChanged = GridMode && IsPictureLayer(layer) && DeleteListEntry(layer->Tag);
+    const std::vector<TCustomLayer*> order = LayerOrder(FLayers);
+    std::map<TCustomLayer*, int> tags = PictureTags(FLayers);
+    TRemovedEntry entry;
+    if (GridMode && IsPictureLayer(layer) && layer->Tag >= 0 &&
+        std::size_t(layer->Tag) < PicFileList.size() &&
+        std::size_t(layer->Tag) < ImgPicList.size()) {
+        entry.Index = layer->Tag;
+        entry.File = PicFileList[std::size_t(entry.Index)];
+        entry.Thumbnail = ImgPicList[std::size_t(entry.Index)];
+    }
+    const bool listChanged = entry.Index >= 0 && DeleteListEntry(entry.Index);
     SelectLayer(nullptr);
-    delete layer;
+    // The layer leaves the picture but is kept, so that the step can bring it back.
+    layer->SetCollection(nullptr);
+    std::unique_ptr<TCustomLayer> kept(layer);
     FView->InvalidateView();
+    Record(DeleteStep(*this, std::move(kept), order, std::move(tags), std::move(entry),
+                      "Delete Selected"));
     return listChanged;
 }
 
 void TMergeDocument::FlattenPicture() {
-    SelectLayer(nullptr);
-    auto flat = std::make_unique<TBitmap32>();
-    flat->SetSize(FCanvas.Width(), FCanvas.Height());
-    flat->Clear(0);
-    if (!flat->IsEmpty() && !FView->RenderCanvas(*flat)) {
-        TransferBlock(flat.get(), 0, 0, flat->BoundsRect(), &FCanvas, FCanvas.BoundsRect(),
-                      FCanvas.DrawMode());
-        FLayers.PaintLayers(*flat);
-    }
-    RubberBand = nullptr;
-    FLayers.Clear();
-    const TDrawMode mode = FCanvas.DrawMode();
-    FCanvas.Assign(*flat);
-    FCanvas.SetDrawMode(mode);
-    FView->SetLayerControls(false, 0, false);
-    FView->InvalidateView();
+    RecordWholeChange("Flatten Picture", [&] {
+        SelectLayer(nullptr);
+        auto flat = std::make_unique<TBitmap32>();
+        flat->SetSize(FCanvas.Width(), FCanvas.Height());
+        flat->Clear(0);
+        if (!flat->IsEmpty() && !FView->RenderCanvas(*flat)) {
+            TransferBlock(flat.get(), 0, 0, flat->BoundsRect(), &FCanvas, FCanvas.BoundsRect(),
+                          FCanvas.DrawMode());
+            FLayers.PaintLayers(*flat);
+        }
+        ClearLayersKept();
+        const TDrawMode mode = FCanvas.DrawMode();
+        FCanvas.Assign(*flat);
+        FCanvas.SetDrawMode(mode);
+        FView->SetLayerControls(false, 0, false);
+        FView->InvalidateView();
+    });
 }
 
 void TMergeDocument::ToggleSelectedScaled() {
     auto* layer = dynamic_cast<TPositionedLayer*>(SelectedLayer);
     if (!layer)
         return;
-    layer->SetScaled(!layer->Scaled());
-    if (RubberBand)
-        RubberBand->SetScaled(layer->Scaled());
+    const auto apply = [this](TCustomLayer* l, int v) {
+        auto* p = static_cast<TPositionedLayer*>(l);
+        p->SetScaled(v != 0);
+        if (RubberBand && RubberBand->FramedLayer() == p)
+            RubberBand->SetScaled(v != 0);
+    };
+    const bool before = layer->Scaled();
+    apply(layer, !before);
+    Record(ValueStep(*this, layer, before, !before, "Scaled", false, apply));
 }
 
 void TMergeDocument::AutoFitSelected(const TMergeLayout& Layout) {
     auto* layer = dynamic_cast<TPositionedLayer*>(SelectedLayer);
     if (!layer)
         return;
-    const TRectF& r = layer->Location();
+    const TRectF r = layer->Location();
+    TRectF fitted;
     if (GridMode) {
         const TGridLayout& g = Layout.Grid;
         if (CellCount(g) == 0)
@@ -621,19 +711,123 @@ void TMergeDocument::AutoFitSelected(const TMergeLayout& Layout) {
         cell.Row = std::clamp(cell.Row, 0, g.RowNumber - 1);
         cell.Column = std::clamp(cell.Column, 0, g.ColNumber - 1);
         const TGridPoint p = CellOrigin(g, cell.Row, cell.Column);
-        SetSelectedLocation(TRectF{float(p.X), float(p.Y), float(std::int64_t(p.X) + g.ResizeWidth),
-                                   float(std::int64_t(p.Y) + g.ResizeHeight)});
-        return;
+        fitted = TRectF{float(p.X), float(p.Y), float(std::int64_t(p.X) + g.ResizeWidth),
+                        float(std::int64_t(p.Y) + g.ResizeHeight)};
+    } else {
+        const float w = RectWidth(r), h = RectHeight(r);
+        if (!(w > 0) || !(h > 0) || FCanvas.IsEmpty())
+            return;
+        const float scale = std::min(float(FCanvas.Width()) / w, float(FCanvas.Height()) / h);
+        fitted = RectAboutCentre(float(FCanvas.Width()) / 2, float(FCanvas.Height()) / 2,
+                                 std::floor(w * scale), std::floor(h * scale));
     }
-    const float w = RectWidth(r), h = RectHeight(r);
-    if (!(w > 0) || !(h > 0) || FCanvas.IsEmpty())
-        return;
-    const float scale = std::min(float(FCanvas.Width()) / w, float(FCanvas.Height()) / h);
-    SetSelectedLocation(RectAboutCentre(float(FCanvas.Width()) / 2, float(FCanvas.Height()) / 2,
-                                        std::floor(w * scale), std::floor(h * scale)));
+    PlaceLayer(layer, fitted);
+    Record(LocationStep(*this, layer, r, fitted, "Auto Fit", false));
 }
 
-// ---- Text and drops ----
+// ---- The history ----
+
+void TMergeDocument::Record(std::unique_ptr<TDocumentStep> Step) {
+    // Inside a change of the whole picture, that change is the one step.
+    if (FWholeBefore || !Step)
+        return;
+    History.Push(std::move(Step));
+    Saved = History.IsSaved();
+    FView->HistoryChanged();
+}
+
+void TMergeDocument::RecordWholeChange(const std::string& Name,
+                                       const std::function<void()>& Change) {
+    if (FWholeBefore) {
+        Change();
+        return;
+    }
+    TPictureState before;
+    TakeLists(*this, before);
+    FWholeBefore = &before;
+    try {
+        Change();
+    } catch (...) {
+        FWholeBefore = nullptr;
+        Record(WholeStep(*this, std::move(before), Name));
+        throw;
+    }
+    FWholeBefore = nullptr;
+    Record(WholeStep(*this, std::move(before), Name));
+}
+
+void TMergeDocument::RecordListChange(const std::string& Name,
+                                      const std::function<bool()>& Change) {
+    if (FWholeBefore) {
+        Change();
+        return;
+    }
+    TPictureState before;
+    TakeLists(*this, before);
+    std::map<TCustomLayer*, int> tagsBefore = PictureTags(FLayers);
+    if (!Change())
+        return;
+    TPictureState after;
+    TakeLists(*this, after);
+    Record(ListStep(*this, std::move(before), std::move(after), std::move(tagsBefore),
+                    PictureTags(FLayers), Name));
+}
+
+void TMergeDocument::ClearLayersKept() {
+    if (FWholeBefore && !FWholeBefore->HasPicture) {
+        // The picture from before the change goes into its step.
+        std::vector<std::string> files = std::move(FWholeBefore->Files);
+        std::vector<QImage> thumbnails = std::move(FWholeBefore->Thumbnails);
+        const bool grid = FWholeBefore->GridMode;
+        TakePicture(*this, *FWholeBefore);
+        FWholeBefore->Files = std::move(files);
+        FWholeBefore->Thumbnails = std::move(thumbnails);
+        FWholeBefore->GridMode = grid;
+        return;
+    }
+    // Layers made during the change itself: nothing refers to them.
+    SelectLayer(nullptr);
+    RubberBand = nullptr;
+    FLayers.Clear();
+}
+
+TDocumentStep* TMergeDocument::Undo() {
+    return Replay(true);
+}
+
+TDocumentStep* TMergeDocument::Redo() {
+    return Replay(false);
+}
+
+TDocumentStep* TMergeDocument::Replay(bool Back) {
+    if (FBusy || FWholeBefore)
+        return nullptr;
+    SelectLayer(nullptr);
+    auto* step = static_cast<TDocumentStep*>(Back ? History.Undo() : History.Redo());
+    if (!step)
+        return nullptr;
+    TCustomLayer* touched = step->Touched(Back);
+    if (touched && touched->Collection() == &FLayers)
+        SelectLayer(touched);
+    Saved = History.IsSaved();
+    FView->InvalidateView();
+    FView->HistoryChanged();
+    return step;
+}
+
+void TMergeDocument::MarkSaved() {
+    History.MarkSaved();
+    Saved = true;
+    FView->HistoryChanged();
+}
+
+void TMergeDocument::PictureRestored() {
+    FView->PictureListChanged();
+    FView->ShowCanvasPage();
+    FView->SetScaleControlsEnabled(!FCanvas.IsEmpty());
+    FView->ShowDimension(DimensionStatusText(FCanvas.Width(), FCanvas.Height()));
+    FView->InvalidateView();
+}
 
 TTextLayer* TMergeDocument::AddTextLayer(const QString& Text, TPoint Centre) {
     auto* layer = new TTextLayer(&FLayers);
@@ -665,6 +859,7 @@ TTextLayer* TMergeDocument::AddTextLayer(const QString& Text, TPoint Centre) {
     }
     SelectLayer(layer);
     layer->SetIndex(FLayers.Count() - 2);
+    Record(AddStep(*this, layer, LayerOrder(FLayers), TRemovedEntry(), "Add Text"));
     return layer;
 }
 
@@ -696,6 +891,7 @@ bool TMergeDocument::DropPicture(TPoint CanvasPoint) {
     }
     if (!GridMode) {
         AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(ImgPicList.size()));
+        Record(AddStep(*this, SelectedLayer, LayerOrder(FLayers), TRemovedEntry(), "Drop Picture"));
         return true;
     }
 
@@ -720,6 +916,11 @@ bool TMergeDocument::DropPicture(TPoint CanvasPoint) {
         throw;
     }
     FView->PictureListChanged();
+    TRemovedEntry entry;
+    entry.Index = int(PicFileList.size()) - 1;
+    entry.File = PicFileList.back();
+    entry.Thumbnail = ImgPicList.back();
+    Record(AddStep(*this, SelectedLayer, LayerOrder(FLayers), std::move(entry), "Drop Picture"));
     return true;
 }
 

@@ -4,6 +4,7 @@
 // it through a TDocumentView, and tools without a window use it as it is.
 #pragma once
 
+#include "document/TEditHistory.h"
 #include "engine/TBitmap.h"
 #include "engine/TBitmap32.h"
 #include "engine/TFont.h"
@@ -53,9 +54,13 @@ public:
     virtual void Progress(int /*Done*/, int /*Total*/) {}
     // The picture list (files and thumbnails) changed.
     virtual void PictureListChanged() {}
+    // A step was added to the undo history, or taken back or done again.
+    virtual void HistoryChanged() {}
 };
 
 struct TIniOption;
+class TDocumentStep;
+struct TPictureState;
 class TTextLayer;
 
 // The layout and fitting values a rebuild works from. The document reads no
@@ -247,6 +252,31 @@ public:
     void AutoFitSelected(const TMergeLayout& Layout);
     // The selected layer as a bitmap layer, or null.
     TBitmapLayer* SelectedBitmapLayer() const;
+
+    // ---- Undo and redo ----
+
+    // Every edit above, the list changes, texts, drops, rebuilds and flatten
+    // are steps of the history. Saved follows it: back where the document was
+    // saved, it counts as saved.
+    TEditHistory History;
+    // Takes back or does again one step and selects the layer it touched; the
+    // step, or null when there was none (or a rebuild runs).
+    TDocumentStep* Undo();
+    TDocumentStep* Redo();
+    // The document was saved as it is now.
+    void MarkSaved();
+    // Runs Change, which may rebuild the picture, empty or refill the lists and
+    // change the kind of picture, as one step Name: undoing it brings back the
+    // canvas, the layers, the lists and the kind from before.
+    void RecordWholeChange(const std::string& Name, const std::function<void()>& Change);
+    // Runs Change, a change of the picture list that answers whether it changed
+    // anything, as one step Name.
+    void RecordListChange(const std::string& Name, const std::function<bool()>& Change);
+    // Puts Layer at Location, through the frame when the frame holds it.
+    void PlaceLayer(TPositionedLayer* Layer, const TRectF& Location);
+    // The canvas, the layers or the lists were put back by a step: the view
+    // shows them anew.
+    void PictureRestored();
     // The picture as it is saved: the selection is dropped (and stays dropped),
     // then the canvas and every visible layer are painted at scale 1 into
     // Target, which takes the canvas's size. Layers are cut at the canvas edges.
@@ -264,8 +294,16 @@ private:
     // Runs Work as one long operation: changes asked for meanwhile wait for
     // its end (also when it fails), and none starts inside another.
     void RunBusy(const std::function<void()>& Work);
-    // Sets a positioned layer's location through the frame when it is framed.
+    // Sets the selected layer's location through the frame when it is framed.
     void SetSelectedLocation(const TRectF& Location);
+    // Adds a step to the history (inside a whole change it is part of that).
+    void Record(std::unique_ptr<TDocumentStep> Step);
+    TDocumentStep* Replay(bool Back);
+    // Empties the stack of layers; during a recorded whole change the picture
+    // from before it is kept in its step.
+    void ClearLayersKept();
+    // Moves the selected layer to Index as one step.
+    void Restack(int Index, const char* Name);
     // Runs the changes that waited for a rebuild to end.
     void RunPendingChanges();
 
@@ -276,5 +314,9 @@ private:
     TMergeLayout FBuiltLayout;
     bool FStopRequested = false;
     bool FBusy = false;
+    // While a whole change is recorded: what it will take back to.
+    TPictureState* FWholeBefore = nullptr;
+    // Where the frame's layer was when a drag of the frame began.
+    TRectF FDragStart;
     std::vector<std::function<void()>> FPending;
 };

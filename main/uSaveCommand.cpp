@@ -38,7 +38,7 @@ bool SaveMergedPicture(TSaveDialog& Dialog, TMergeDocument& Document, TLogFile& 
     if (!ext.isEmpty())
         Dialog.SetDefaultExt(ext);
     WritePictureFile(fileName, format, picture, Options);
-    Document.Saved = true;
+    Document.MarkSaved();
 
     try {
         Log.AppendEntry(LogDateTimeText(Now), QString::fromLatin1(LogActionCreatePicture),

@@ -184,6 +184,7 @@ TEST_F(Commands, MenusShowTheirActionsInOrder) {
     doc.PicFileList = Pictures(1);
     doc.CurrentPicFile = doc.PicFileList[0];
     win->RebuildPicture();
+    doc.MarkSaved(); // nothing waits to be saved: New asks nothing
 
     const QList<QAction*> titles = win->menuBar()->actions();
     ASSERT_EQ(titles.size(), int(menus.size()));
@@ -279,6 +280,7 @@ TEST_F(Commands, ToolBarButtonsShowAndRunTheirActions) {
     doc.PicFileList = Pictures(1);
     doc.CurrentPicFile = doc.PicFileList[0];
     win->RebuildPicture();
+    doc.MarkSaved(); // nothing waits to be saved: New asks nothing
 
     EXPECT_EQ(win->ToolBarMain->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     const QList<QAction*> entries = win->ToolBarMain->actions();

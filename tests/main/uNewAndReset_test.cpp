@@ -231,7 +231,7 @@ TEST_F(NewAndReset, TheSaveQuestion) {
 TEST_F(NewAndReset, ResetRebuildsOnOkAndKeepsTheValuesOnCancel) {
     NewGrid(Pictures(8));
     ASSERT_EQ(PictureLayers(), 8);
-    doc->Saved = true;
+    doc->MarkSaved();
     {
         TWhenModal<TfrmReset> run([](TfrmReset& r) {
             EXPECT_EQ(r.Fields.edtRows->value(), 4);
@@ -244,7 +244,14 @@ TEST_F(NewAndReset, ResetRebuildsOnOkAndKeepsTheValuesOnCancel) {
     EXPECT_EQ(PictureLayers(), 4) << "2 rows of 2: 4 of the 8 pictures";
     EXPECT_EQ(CanvasSize(), QSize(486, 446));
     EXPECT_EQ(doc->PicFileList.size(), 8u);
-    EXPECT_TRUE(doc->Saved) << "a reset is not a new picture";
+    // The picture now differs from the one saved; undoing the reset brings that
+    // one back, and with it the saved state.
+    EXPECT_FALSE(doc->Saved);
+    doc->Undo();
+    EXPECT_TRUE(doc->Saved);
+    EXPECT_EQ(PictureLayers(), 8);
+    doc->Redo();
+    EXPECT_EQ(PictureLayers(), 4);
 
     {
         TWhenModal<TfrmReset> run([](TfrmReset& r) {
