@@ -18,6 +18,10 @@ constexpr int kMaxPictureSide = 1000000;
 constexpr std::uint64_t kMaxPicturePixels = std::uint64_t(1) << 28;
 // Files larger than this are not read into memory.
 constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t(1) << 30;
+// The capacity of the process's decode budget (TDecodeBudget::Process): one
+// picture of the largest size, and a tenth of it for the work around it (the
+// file's bytes, the libraries' buffers, the fitting).
+constexpr std::uint64_t kDecodeBudgetBytes = kMaxPicturePixels * 4 + kMaxPicturePixels * 4 / 10;
 
 // libjpeg's reduced-size decoding: the picture comes out at 1/n of its size.
 enum class TJpegScale { Full = 1, Half = 2, Quarter = 4, Eighth = 8 };
