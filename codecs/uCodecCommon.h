@@ -23,6 +23,8 @@ constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t(1) << 30;
 // file's bytes, the libraries' buffers, the fitting).
 constexpr std::uint64_t kDecodeBudgetBytes = kMaxPicturePixels * 4 + kMaxPicturePixels * 4 / 10;
 
+class TBudgetClaim;
+
 // libjpeg's reduced-size decoding: the picture comes out at 1/n of its size.
 enum class TJpegScale { Full = 1, Half = 2, Quarter = 4, Eighth = 8 };
 
@@ -33,16 +35,27 @@ struct TDecodeOptions {
     // upright full size (after the EXIF orientation), and uses that instead of
     // JpegScale. The decoded picture's FullWidth and FullHeight keep that size.
     std::function<TJpegScale(int FullWidth, int FullHeight)> ChooseJpegScale;
+    // The claim on the decode budget that the reader adds its memory to before
+    // it takes it: the file's bytes, the picture, the libraries' own buffers.
+    // None: a reader claims nothing; the registry's entry points (DecodeWithCodec,
+    // DecodePictureData, DecodePictureFile) then make a claim of their own on
+    // the process budget for the time they decode.
+    TBudgetClaim* Claim = nullptr;
 };
+
+// Adds Bytes to the options' claim, when there is one; see TBudgetClaim::Add.
+void ClaimDecodeBytes(const TDecodeOptions& options, std::uint64_t bytes);
 
 // Throws ECodecError(TooLarge) unless 1 <= width, height <= kMaxPictureSide and
 // width * height <= maxPixels; throws Corrupt for a zero or negative side.
 void CheckPictureSize(std::int64_t width, std::int64_t height, std::uint64_t maxPixels,
                       const char* format);
 
-// Sizes the picture after checking the ceiling; every pixel starts as fill.
+// Sizes the picture after checking the options' ceiling and claiming its bytes
+// on the options' claim; every pixel starts as fill.
 void AllocatePicture(TDecodedPicture& picture, std::int64_t width, std::int64_t height,
-                     std::uint64_t maxPixels, const char* format, std::uint32_t fill = 0xFF000000u);
+                     const TDecodeOptions& options, const char* format,
+                     std::uint32_t fill = 0xFF000000u);
 
 // Throws ECodecError unless the path names a regular file or a symbolic link to
 // one: NotFound when nothing is there, Unreadable for anything else (a folder, a
@@ -78,8 +91,10 @@ private:
 #endif
 };
 
-// The whole file; throws NotFound, Unreadable or TooLarge.
-std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path);
+// The whole file; throws NotFound, Unreadable or TooLarge. Its bytes are added
+// to claim (when given) before they are read.
+std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path,
+                                               TBudgetClaim* claim = nullptr);
 
 // When the picture has alpha but every pixel is fully transparent, the alpha
 // carries no information (a common trait of 32-bit bitmaps): make it opaque.

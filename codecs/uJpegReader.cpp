@@ -48,6 +48,7 @@ struct TJpegSession {
     TJpegProgress Progress;
     bool Created;
     int Orientation;
+    bool MultipleScans; // libjpeg keeps the coefficients of the whole picture
 };
 
 void JpegErrorExit(j_common_ptr cinfo) {
@@ -137,6 +138,7 @@ bool JpegReadHeader(TJpegSession* s, const std::uint8_t* data, std::size_t size,
     jpeg_mem_src(&s->Info, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&s->Info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&s->Info, TRUE);
+    s->MultipleScans = jpeg_has_multiple_scans(&s->Info) != FALSE;
     s->Orientation = FindOrientation(&s->Info);
     switch (s->Info.jpeg_color_space) {
     case JCS_GRAYSCALE:
@@ -208,6 +210,22 @@ bool JpegReadPixels(TJpegSession* s, std::uint32_t* out) {
     return true;
 }
 
+// The bytes of the coefficient buffer that libjpeg takes for a file of several
+// scans (progressive, or one component per scan): every component's blocks,
+// rounded up to whole units of its sampling, 64 coefficients of two bytes each.
+std::uint64_t WholePictureCoefficientBytes(const jpeg_decompress_struct& info) {
+    std::uint64_t bytes = 0;
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        const auto roundUp = [](std::uint64_t n, int unit) {
+            return unit > 0 ? (n + unit - 1) / unit * unit : n;
+        };
+        bytes += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                 roundUp(component.height_in_blocks, component.v_samp_factor) * sizeof(JBLOCK);
+    }
+    return bytes;
+}
+
 struct TJpegSessionFree {
     void operator()(TJpegSession* s) const {
         if (s->Created)
@@ -265,13 +283,14 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
         if (chosen != scale && !JpegSetScale(s.get(), chosen))
             ThrowJpeg(*s);
     }
+    if (s->MultipleScans)
+        ClaimDecodeBytes(options, WholePictureCoefficientBytes(s->Info));
     TDecodedPicture picture;
-    AllocatePicture(picture, s->Info.output_width, s->Info.output_height, options.MaxPixels,
-                    "JPEG");
+    AllocatePicture(picture, s->Info.output_width, s->Info.output_height, options, "JPEG");
     if (!JpegReadPixels(s.get(), picture.Pixels.data()))
         ThrowJpeg(*s);
     picture.Drawn = true;
-    ApplyExifOrientation(picture, s->Orientation);
+    ApplyExifOrientation(picture, s->Orientation, options.Claim);
     if (picture.Width != fullWidth || picture.Height != fullHeight) {
         picture.FullWidth = fullWidth;
         picture.FullHeight = fullHeight;
@@ -280,7 +299,7 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
 }
 
 TDecodedPicture DecodeJpegFile(const std::string& path, const TDecodeOptions& options) {
-    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
+    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path, options.Claim);
     return DecodeJpeg(bytes.data(), bytes.size(), options);
 }
 

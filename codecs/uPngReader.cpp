@@ -201,9 +201,10 @@ TDecodedPicture DecodePng(const std::uint8_t* data, std::size_t size,
                           std::string("PNG: ") + s->Message);
     }
     TDecodedPicture picture;
-    AllocatePicture(picture, s->Width, s->Height, options.MaxPixels, "PNG");
+    AllocatePicture(picture, s->Width, s->Height, options, "PNG");
     if (s->RowBytes != std::size_t(s->Width) * 4)
         throw ECodecError(TCodecFailure::Unsupported, "PNG: unexpected row layout");
+    ClaimDecodeBytes(options, std::uint64_t(s->Height) * sizeof(png_bytep));
     std::vector<png_bytep> rows(s->Height);
     for (png_uint_32 y = 0; y < s->Height; ++y)
         rows[y] = reinterpret_cast<png_bytep>(picture.Pixels.data() + std::size_t(y) * s->Width);
@@ -222,11 +223,11 @@ TDecodedPicture DecodePng(const std::uint8_t* data, std::size_t size,
     picture.Png.ColorType = s->ColorType;
     picture.Png.BitDepth = s->BitDepth;
     picture.Png.HasAlphaChannel = (s->ColorType & PNG_COLOR_MASK_ALPHA) != 0;
-    ApplyExifOrientation(picture, s->Orientation);
+    ApplyExifOrientation(picture, s->Orientation, options.Claim);
     return picture;
 }
 
 TDecodedPicture DecodePngFile(const std::string& path, const TDecodeOptions& options) {
-    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
+    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path, options.Claim);
     return DecodePng(bytes.data(), bytes.size(), options);
 }

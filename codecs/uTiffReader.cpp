@@ -90,6 +90,27 @@ unsigned Unpremultiply(unsigned c, unsigned a) {
     return v > 255 ? 255 : v;
 }
 
+// What libtiff takes while it fills the picture: a buffer of one decoded strip
+// or tile of every plane, and the compressed bytes of the largest one (none
+// when uncompressed strips are read straight into that buffer).
+std::uint64_t TiffWorkBytes(TIFF* tiff, std::size_t fileBytes) {
+    std::uint16_t planar = PLANARCONFIG_CONTIG, samples = 1, compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    const bool tiled = TIFFIsTiled(tiff) != 0;
+    const std::uint64_t piece = tiled ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff);
+    std::uint64_t bytes = piece * (planar == PLANARCONFIG_SEPARATE ? samples : 1);
+    if (compression != COMPRESSION_NONE) {
+        const std::uint32_t pieces = tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+        std::uint64_t largest = 0;
+        for (std::uint32_t i = 0; i < pieces && largest < fileBytes; ++i)
+            largest = std::max(largest, TIFFGetStrileByteCount(tiff, i));
+        bytes += std::min<std::uint64_t>(largest, fileBytes);
+    }
+    return bytes;
+}
+
 } // namespace
 
 bool HasTiffSignature(const std::uint8_t* data, std::size_t size) {
@@ -128,8 +149,9 @@ TDecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size,
     if (!TIFFRGBAImageBegin(&image, tiff.get(), 1, message))
         throw fail(TCodecFailure::Corrupt, message);
     std::unique_ptr<TIFFRGBAImage, TRgbaImageEnd> imageEnd(&image);
+    ClaimDecodeBytes(options, TiffWorkBytes(tiff.get(), size));
     TDecodedPicture picture;
-    AllocatePicture(picture, image.width, image.height, options.MaxPixels, "TIFF");
+    AllocatePicture(picture, image.width, image.height, options, "TIFF");
     // Rows as stored, from the top; the orientation is applied afterwards like EXIF's.
     const int orientation = image.orientation;
     image.req_orientation = image.orientation;
@@ -148,11 +170,11 @@ TDecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size,
         }
         pixel = MakeArgb(a, r, g, b);
     }
-    ApplyExifOrientation(picture, orientation);
+    ApplyExifOrientation(picture, orientation, options.Claim);
     return picture;
 }
 
 TDecodedPicture DecodeTiffFile(const std::string& path, const TDecodeOptions& options) {
-    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
+    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path, options.Claim);
     return DecodeTiff(bytes.data(), bytes.size(), options);
 }

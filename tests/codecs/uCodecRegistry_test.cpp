@@ -1,4 +1,5 @@
 #include "codecs/ECodecError.h"
+#include "codecs/TDecodeBudget.h"
 #include "codecs/uCodecRegistry.h"
 #include "tests/codecs/CodecFixtures.h"
 
@@ -319,5 +320,73 @@ TEST(CodecRegistry, ErrorsNameTheirReason) {
         const ECodecError e(reason, "x.png");
         EXPECT_EQ(e.Reason(), reason);
         EXPECT_EQ(std::string(e.what()), std::string(text) + ": x.png");
+    }
+}
+
+namespace {
+
+// Decodes data by its extension with a claim on a budget of its own, and tells
+// how that went and what the reader asked for.
+struct TClaimedDecode {
+    bool Decoded = false;
+    TCodecFailure Reason = TCodecFailure::NotFound;
+    std::uint64_t Asked = 0;
+};
+
+TClaimedDecode DecodeClaimed(const Bytes& data, const char* extension) {
+    TDecodeBudget budget(std::uint64_t(1) << 40);
+    TBudgetClaim claim = budget.Claim(0);
+    TDecodeOptions options;
+    options.Claim = &claim;
+    TClaimedDecode result;
+    try {
+        DecodePictureData(data.data(), data.size(), extension, options);
+        result.Decoded = true;
+    } catch (const ECodecError& e) {
+        result.Reason = e.Reason();
+    }
+    result.Asked = claim.Asked();
+    return result;
+}
+
+} // namespace
+
+TEST(CodecRegistry, ReadersClaimWhatTheyTakeBeforeTheyTakeIt) {
+    std::vector<std::uint32_t> colours(40 * 30, 0xFF336699u);
+    fixtures::PngSpec png;
+    png.Width = 40;
+    png.Height = 30;
+    png.Samples.assign(40 * 30 * 3, 7);
+    fixtures::JpegSpec jpeg;
+    jpeg.Width = 40;
+    jpeg.Height = 30;
+    jpeg.Progressive = true;
+    jpeg.Samples.assign(40 * 30 * 3, 7);
+    const std::uint64_t picture = 40 * 30 * 4;
+    const struct {
+        const char* Extension;
+        Bytes File;
+        std::uint64_t Least;
+    } cases[] = {
+        {"png", fixtures::WritePng(png), picture},
+        // and the coefficients of 5 x 4 blocks of three components
+        {"jpg", fixtures::WriteJpeg(jpeg), picture + 5 * 4 * 3 * 128},
+        // and GraphicsMagick's pixel cache
+        {"bmp", fixtures::WriteWithMagick(40, 30, colours, "BMP", false), picture + 40 * 30 * 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Extension);
+        const TClaimedDecode decoded = DecodeClaimed(c.File, c.Extension);
+        EXPECT_TRUE(decoded.Decoded);
+        EXPECT_GE(decoded.Asked, c.Least);
+
+        // A claim that cannot grow stops the reader before it takes the memory.
+        TDecodeBudget budget(1000);
+        TBudgetClaim other = budget.Claim(500);
+        TBudgetClaim claim = budget.Claim(0);
+        TDecodeOptions options;
+        options.Claim = &claim;
+        EXPECT_THROW(DecodePictureData(c.File.data(), c.File.size(), c.Extension, options),
+                     EClaimMustWait);
     }
 }
