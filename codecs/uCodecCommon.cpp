@@ -32,6 +32,15 @@ void ClaimDecodeBytes(const TDecodeOptions& options, std::uint64_t bytes) {
         options.Claim->Add(bytes);
 }
 
+void CheckDataCanFill(std::uint64_t dataBytes, std::uint64_t minimumBytes, std::int64_t width,
+                      std::int64_t height, const char* format) {
+    if (dataBytes < minimumBytes)
+        throw ECodecError(TCodecFailure::Corrupt,
+                          std::string(format) + ": " + std::to_string(dataBytes) +
+                              " bytes cannot hold a picture of " + std::to_string(width) + " x " +
+                              std::to_string(height) + " pixels");
+}
+
 void AllocatePicture(TDecodedPicture& picture, std::int64_t width, std::int64_t height,
                      const TDecodeOptions& options, const char* format, std::uint32_t fill) {
     CheckPictureSize(width, height, options.MaxPixels, format);

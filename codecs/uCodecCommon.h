@@ -51,6 +51,13 @@ void ClaimDecodeBytes(const TDecodeOptions& options, std::uint64_t bytes);
 void CheckPictureSize(std::int64_t width, std::int64_t height, std::uint64_t maxPixels,
                       const char* format);
 
+// Throws ECodecError(Corrupt) when a file of dataBytes is shorter than the
+// fewest bytes (minimumBytes) in which its format could code a picture of
+// width x height: a header that claims a huge picture over a few bytes of data
+// is refused before any memory is taken for the picture.
+void CheckDataCanFill(std::uint64_t dataBytes, std::uint64_t minimumBytes, std::int64_t width,
+                      std::int64_t height, const char* format);
+
 // Sizes the picture after checking the options' ceiling and claiming its bytes
 // on the options' claim; every pixel starts as fill.
 void AllocatePicture(TDecodedPicture& picture, std::int64_t width, std::int64_t height,

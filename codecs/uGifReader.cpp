@@ -91,6 +91,14 @@ TDecodedPicture DecodeGif(const std::uint8_t* data, std::size_t size,
     const ColorMapObject* map = frame.ColorMap != nullptr ? frame.ColorMap : gif->SColorMap;
     if (map == nullptr || map->Colors == nullptr)
         throw ECodecError(TCodecFailure::Corrupt, "GIF: no colour table");
+    CheckPictureSize(width, height, options.MaxPixels, "GIF");
+    // LZW codes have 12 bits at most, and a code stands for at most 4096
+    // pixels: a file holds at least 3 bytes for every 8192 pixels its frames
+    // cover. Only the first frame is decoded, but the frames of a real file
+    // cover its logical screen; one that claims a screen its bytes could never
+    // fill is refused before the screen takes any memory.
+    CheckDataCanFill(size, std::uint64_t(width) * std::uint64_t(height) * 3 / 8192, width, height,
+                     "GIF");
     TDecodedPicture picture;
     AllocatePicture(picture, width, height, options, "GIF", kClearWhite);
     CheckPictureSize(frame.Width, frame.Height, options.MaxPixels, "GIF");

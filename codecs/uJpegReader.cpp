@@ -272,7 +272,17 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
     if (!JpegReadHeader(s.get(), data, size, scale))
         ThrowJpeg(*s);
     // The full size bounds the memory of progressive decoding even when scaled down.
-    CheckPictureSize(s->Info.image_width, s->Info.image_height, options.MaxPixels, "JPEG");
+    const std::int64_t imageWidth = s->Info.image_width, imageHeight = s->Info.image_height;
+    CheckPictureSize(imageWidth, imageHeight, options.MaxPixels, "JPEG");
+    // Huffman coding spends at least one bit on each block of a component of
+    // the first scan; a block covers at most 32 x 32 pixels (8 x 8 samples of a
+    // component sampled at a quarter of the largest factor, which is 4). So no
+    // file of fewer than one byte for each 8192 pixels holds the picture its
+    // header claims. Arithmetic coding can code an empty block in a fraction of
+    // a bit: no bound for it.
+    if (!s->Info.arith_code)
+        CheckDataCanFill(size, std::uint64_t(imageWidth) * std::uint64_t(imageHeight) / 8192,
+                         imageWidth, imageHeight, "JPEG");
     const bool turned = s->Orientation >= 5 && s->Orientation <= 8;
     const int fullWidth = int(turned ? s->Info.image_height : s->Info.image_width);
     const int fullHeight = int(turned ? s->Info.image_width : s->Info.image_height);

@@ -90,6 +90,43 @@ unsigned Unpremultiply(unsigned c, unsigned a) {
     return v > 255 ? 255 : v;
 }
 
+// The bytes of the picture's samples as stored, before compression: all rows
+// of every plane, subsampled chroma counted as libtiff counts it. 0 when
+// libtiff cannot tell.
+std::uint64_t TiffSampleBytes(TIFF* tiff) {
+    std::uint32_t height = 0;
+    std::uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    const std::uint64_t plane = TIFFVStripSize64(tiff, height);
+    return planar == PLANARCONFIG_SEPARATE ? plane * samples : plane;
+}
+
+// The fewest bytes of a file that holds the picture's samples in its
+// compression: all of them uncompressed; a 64th with PackBits (two bytes make a
+// run of 128); 3 for 8192 with LZW (a code of 12 bits stands for 4096 bytes at
+// most); a 1032nd with deflate (258 bytes in two bits). The other compressions
+// (fax codes, JPEG, JBIG, LZMA, ZSTD and the rest) have no such bound: 0.
+std::uint64_t LeastTiffBytes(TIFF* tiff) {
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    const std::uint64_t bytes = TiffSampleBytes(tiff);
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return bytes;
+    case COMPRESSION_PACKBITS:
+        return bytes / 64;
+    case COMPRESSION_LZW:
+        return bytes / 8192 * 3;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return bytes / 1032;
+    default:
+        return 0;
+    }
+}
+
 // What libtiff takes while it fills the picture: a buffer of one decoded strip
 // or tile of every plane, and the compressed bytes of the largest one (none
 // when uncompressed strips are read straight into that buffer).
@@ -149,6 +186,8 @@ TDecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size,
     if (!TIFFRGBAImageBegin(&image, tiff.get(), 1, message))
         throw fail(TCodecFailure::Corrupt, message);
     std::unique_ptr<TIFFRGBAImage, TRgbaImageEnd> imageEnd(&image);
+    CheckPictureSize(image.width, image.height, options.MaxPixels, "TIFF");
+    CheckDataCanFill(size, LeastTiffBytes(tiff.get()), image.width, image.height, "TIFF");
     ClaimDecodeBytes(options, TiffWorkBytes(tiff.get(), size));
     TDecodedPicture picture;
     AllocatePicture(picture, image.width, image.height, options, "TIFF");
