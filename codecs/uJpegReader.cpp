@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include <jpeglib.h>
 // After jpeglib.h, whose configuration decides which messages exist.
@@ -168,20 +169,24 @@ bool JpegSetScale(TJpegSession* s, int scale) {
     return true;
 }
 
-// Step two: decodes every row into out (width * height pixels), expanding each
-// row in place from its libjpeg layout to 0xAARRGGBB.
-bool JpegReadPixels(TJpegSession* s, std::uint32_t* out) {
+// Step two: decodes every row and expands it from its libjpeg layout to
+// 0xAARRGGBB, in place. Upright pictures (orientation 1) are decoded straight
+// into out (width * height pixels); others row by row into row (width pixels)
+// and placed in out turned upright.
+bool JpegReadPixels(TJpegSession* s, std::uint32_t* out, std::uint32_t* row) {
     if (setjmp(s->Error.Jump))
         return false;
     jpeg_start_decompress(&s->Info);
     const JDIMENSION width = s->Info.output_width;
     const int components = s->Info.output_components;
     const bool inverted = s->Info.saw_Adobe_marker;
+    const bool upright = s->Orientation < 2 || s->Orientation > 8;
     while (s->Info.output_scanline < s->Info.output_height) {
-        std::uint32_t* row = out + std::size_t(s->Info.output_scanline) * width;
-        JSAMPROW rows[1] = {reinterpret_cast<JSAMPLE*>(row)};
+        const JDIMENSION y = s->Info.output_scanline;
+        std::uint32_t* target = upright ? out + std::size_t(y) * width : row;
+        JSAMPROW rows[1] = {reinterpret_cast<JSAMPLE*>(target)};
         jpeg_read_scanlines(&s->Info, rows, 1);
-        const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(row);
+        const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(target);
         for (JDIMENSION x = width; x-- > 0;) {
             std::uint32_t pixel = 0;
             if (components == 1) {
@@ -203,8 +208,10 @@ bool JpegReadPixels(TJpegSession* s, std::uint32_t* out) {
                 pixel =
                     MakeArgb(255, (c * k + 127) / 255, (m * k + 127) / 255, (y * k + 127) / 255);
             }
-            row[x] = pixel;
+            target[x] = pixel;
         }
+        if (!upright)
+            PlaceOrientedRow(out, row, width, s->Info.output_height, y, s->Orientation);
     }
     jpeg_finish_decompress(&s->Info);
     return true;
@@ -295,12 +302,18 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
     }
     if (s->MultipleScans)
         ClaimDecodeBytes(options, WholePictureCoefficientBytes(s->Info));
+    const std::int64_t width = s->Info.output_width, height = s->Info.output_height;
     TDecodedPicture picture;
-    AllocatePicture(picture, s->Info.output_width, s->Info.output_height, options, "JPEG");
-    if (!JpegReadPixels(s.get(), picture.Pixels.data()))
+    AllocatePicture(picture, turned ? height : width, turned ? width : height, options, "JPEG");
+    // A row as libjpeg delivers it, for pictures that are turned as they are read.
+    std::vector<std::uint32_t> row;
+    if (s->Orientation >= 2 && s->Orientation <= 8) {
+        ClaimDecodeBytes(options, std::uint64_t(width) * 4);
+        row.resize(static_cast<std::size_t>(width));
+    }
+    if (!JpegReadPixels(s.get(), picture.Pixels.data(), row.data()))
         ThrowJpeg(*s);
     picture.Drawn = true;
-    ApplyExifOrientation(picture, s->Orientation, options.Claim);
     if (picture.Width != fullWidth || picture.Height != fullHeight) {
         picture.FullWidth = fullWidth;
         picture.FullHeight = fullHeight;
