@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang and runs each for a while on its seed
 # corpus. Usage: scripts/fuzz.sh [seconds per target, default 20]
 # The memory limit leaves room for the largest picture the readers accept
-# (2^28 pixels, 1 GiB) held twice while it is copied, plus the sanitizers' share.
+# (2^28 pixels: 1 GiB of ours, and twice that in GraphicsMagick's pixel cache
+# while it decodes one), plus the sanitizers' share.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
