@@ -37,7 +37,7 @@ TDecodedPicture DecodeAutodesk(const std::uint8_t* data, std::size_t size,
     in.Skip(768);
     in.Need(std::uint64_t(width) * height);
     TDecodedPicture picture;
-    AllocatePicture(picture, width, height, options.MaxPixels, "Autodesk");
+    AllocatePicture(picture, width, height, options, "Autodesk");
     const std::uint8_t* pixels = in.Here();
     for (std::size_t i = 0; i < picture.Pixels.size(); ++i)
         picture.Pixels[i] = palette[pixels[i]];
@@ -45,6 +45,6 @@ TDecodedPicture DecodeAutodesk(const std::uint8_t* data, std::size_t size,
 }
 
 TDecodedPicture DecodeAutodeskFile(const std::string& path, const TDecodeOptions& options) {
-    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
+    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path, options.Claim);
     return DecodeAutodesk(bytes.data(), bytes.size(), options);
 }

@@ -1,6 +1,7 @@
 #include "codecs/uCodecCommon.h"
 
 #include "codecs/ECodecError.h"
+#include "codecs/TDecodeBudget.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -26,9 +27,24 @@ void CheckPictureSize(std::int64_t width, std::int64_t height, std::uint64_t max
                               std::to_string(height) + " pixels exceeds the limit");
 }
 
+void ClaimDecodeBytes(const TDecodeOptions& options, std::uint64_t bytes) {
+    if (options.Claim != nullptr)
+        options.Claim->Add(bytes);
+}
+
+void CheckDataCanFill(std::uint64_t dataBytes, std::uint64_t minimumBytes, std::int64_t width,
+                      std::int64_t height, const char* format) {
+    if (dataBytes < minimumBytes)
+        throw ECodecError(TCodecFailure::Corrupt,
+                          std::string(format) + ": " + std::to_string(dataBytes) +
+                              " bytes cannot hold a picture of " + std::to_string(width) + " x " +
+                              std::to_string(height) + " pixels");
+}
+
 void AllocatePicture(TDecodedPicture& picture, std::int64_t width, std::int64_t height,
-                     std::uint64_t maxPixels, const char* format, std::uint32_t fill) {
-    CheckPictureSize(width, height, maxPixels, format);
+                     const TDecodeOptions& options, const char* format, std::uint32_t fill) {
+    CheckPictureSize(width, height, options.MaxPixels, format);
+    ClaimDecodeBytes(options, std::uint64_t(width) * std::uint64_t(height) * 4);
     picture.Width = static_cast<int>(width);
     picture.Height = static_cast<int>(height);
     picture.Pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
@@ -151,10 +167,12 @@ std::size_t TPictureFile::ReadAt(std::uint64_t offset, void* out, std::size_t co
 
 #endif
 
-std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path) {
+std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path, TBudgetClaim* claim) {
     TPictureFile file(path);
     if (file.Size() > kMaxPictureFileBytes)
         throw ECodecError(TCodecFailure::TooLarge, path + ": file too large");
+    if (claim != nullptr)
+        claim->Add(file.Size());
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
     bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
     if (bytes.size() < file.Size())
@@ -167,6 +185,8 @@ std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path) {
             return bytes;
         if (bytes.size() + n > kMaxPictureFileBytes)
             throw ECodecError(TCodecFailure::TooLarge, path + ": file too large");
+        if (claim != nullptr)
+            claim->Add(n);
         bytes.insert(bytes.end(), chunk, chunk + n);
     }
 }

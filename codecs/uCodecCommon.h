@@ -18,6 +18,12 @@ constexpr int kMaxPictureSide = 1000000;
 constexpr std::uint64_t kMaxPicturePixels = std::uint64_t(1) << 28;
 // Files larger than this are not read into memory.
 constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t(1) << 30;
+// The capacity of the process's decode budget (TDecodeBudget::Process): one
+// picture of the largest size, and a tenth of it for the work around it (the
+// file's bytes, the libraries' buffers, the fitting).
+constexpr std::uint64_t kDecodeBudgetBytes = kMaxPicturePixels * 4 + kMaxPicturePixels * 4 / 10;
+
+class TBudgetClaim;
 
 // libjpeg's reduced-size decoding: the picture comes out at 1/n of its size.
 enum class TJpegScale { Full = 1, Half = 2, Quarter = 4, Eighth = 8 };
@@ -29,16 +35,34 @@ struct TDecodeOptions {
     // upright full size (after the EXIF orientation), and uses that instead of
     // JpegScale. The decoded picture's FullWidth and FullHeight keep that size.
     std::function<TJpegScale(int FullWidth, int FullHeight)> ChooseJpegScale;
+    // The claim on the decode budget that the reader adds its memory to before
+    // it takes it: the file's bytes, the picture, the libraries' own buffers.
+    // None: a reader claims nothing; the registry's entry points (DecodeWithCodec,
+    // DecodePictureData, DecodePictureFile) then make a claim of their own on
+    // the process budget for the time they decode.
+    TBudgetClaim* Claim = nullptr;
 };
+
+// Adds Bytes to the options' claim, when there is one; see TBudgetClaim::Add.
+void ClaimDecodeBytes(const TDecodeOptions& options, std::uint64_t bytes);
 
 // Throws ECodecError(TooLarge) unless 1 <= width, height <= kMaxPictureSide and
 // width * height <= maxPixels; throws Corrupt for a zero or negative side.
 void CheckPictureSize(std::int64_t width, std::int64_t height, std::uint64_t maxPixels,
                       const char* format);
 
-// Sizes the picture after checking the ceiling; every pixel starts as fill.
+// Throws ECodecError(Corrupt) when a file of dataBytes is shorter than the
+// fewest bytes (minimumBytes) in which its format could code a picture of
+// width x height: a header that claims a huge picture over a few bytes of data
+// is refused before any memory is taken for the picture.
+void CheckDataCanFill(std::uint64_t dataBytes, std::uint64_t minimumBytes, std::int64_t width,
+                      std::int64_t height, const char* format);
+
+// Sizes the picture after checking the options' ceiling and claiming its bytes
+// on the options' claim; every pixel starts as fill.
 void AllocatePicture(TDecodedPicture& picture, std::int64_t width, std::int64_t height,
-                     std::uint64_t maxPixels, const char* format, std::uint32_t fill = 0xFF000000u);
+                     const TDecodeOptions& options, const char* format,
+                     std::uint32_t fill = 0xFF000000u);
 
 // Throws ECodecError unless the path names a regular file or a symbolic link to
 // one: NotFound when nothing is there, Unreadable for anything else (a folder, a
@@ -74,8 +98,10 @@ private:
 #endif
 };
 
-// The whole file; throws NotFound, Unreadable or TooLarge.
-std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path);
+// The whole file; throws NotFound, Unreadable or TooLarge. Its bytes are added
+// to claim (when given) before they are read.
+std::vector<std::uint8_t> ReadPictureFileBytes(const std::string& path,
+                                               TBudgetClaim* claim = nullptr);
 
 // When the picture has alpha but every pixel is fully transparent, the alpha
 // carries no information (a common trait of 32-bit bitmaps): make it opaque.

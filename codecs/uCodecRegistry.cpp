@@ -1,6 +1,7 @@
 #include "codecs/uCodecRegistry.h"
 
 #include "codecs/ECodecError.h"
+#include "codecs/TDecodeBudget.h"
 #include "codecs/uAutodeskReader.h"
 #include "codecs/uGifReader.h"
 #include "codecs/uIconAlpha.h"
@@ -123,7 +124,17 @@ TDecodedPicture DecodeByContent(const std::uint8_t* data, std::size_t size,
 using TReadFunction = TDecodedPicture (*)(const std::uint8_t* data, std::size_t size,
                                           const TDecodeOptions& options);
 using TAfterFunction = void (*)(TDecodedPicture& picture, const std::uint8_t* data,
-                                std::size_t size);
+                                std::size_t size, const TDecodeOptions& options);
+
+void AfterIcon(TDecodedPicture& picture, const std::uint8_t* data, std::size_t size,
+               const TDecodeOptions&) {
+    ApplyIconAlpha(picture, data, size);
+}
+
+void AfterWebP(TDecodedPicture& picture, const std::uint8_t* data, std::size_t size,
+               const TDecodeOptions& options) {
+    ApplyWebPOrientation(picture, data, size, options.Claim);
+}
 
 // How one kind of codec decodes: with a reader function, or with GraphicsMagick
 // under its name for the format; then a step the result still needs.
@@ -141,7 +152,7 @@ struct TCodecReader {
 const TCodecReader kReaders[] = {
     {TCodecKind::Metafile, nullptr, "WMF", nullptr, true},
     {TCodecKind::EnhancedMetafile, NoEmfDecoder, nullptr, nullptr, true},
-    {TCodecKind::Icon, nullptr, "ICO", ApplyIconAlpha, true},
+    {TCodecKind::Icon, nullptr, "ICO", AfterIcon, true},
     {TCodecKind::Bitmap, nullptr, "BMP", nullptr, false},
     {TCodecKind::Jpeg, DecodeJpeg, nullptr, nullptr, true},
     {TCodecKind::Png, DecodePng, nullptr, nullptr, true},
@@ -159,7 +170,7 @@ const TCodecReader kReaders[] = {
     {TCodecKind::DrHalo, nullptr, "CUT", nullptr, false},
     {TCodecKind::PaintShopPro, NoPspDecoder, nullptr, nullptr, false},
     {TCodecKind::Generic, DecodeByContent, nullptr, nullptr, false},
-    {TCodecKind::WebP, nullptr, "WEBP", ApplyWebPOrientation, false},
+    {TCodecKind::WebP, nullptr, "WEBP", AfterWebP, false},
     {TCodecKind::Heif, nullptr, "HEIF", nullptr, false},
     {TCodecKind::Avif, nullptr, "AVIF", nullptr, false},
 };
@@ -215,17 +226,36 @@ std::string FileExtension(const std::string& path) {
     return path.substr(dot + 1);
 }
 
+namespace {
+
+// Runs Decode(options) with a claim on the process budget when the options
+// bring none.
+template <typename TDecode>
+TDecodedPicture WithClaim(const TDecodeOptions& options, TDecode Decode) {
+    if (options.Claim != nullptr)
+        return Decode(options);
+    return RunWithClaim(TDecodeBudget::Process(), [&](TBudgetClaim& claim) {
+        TDecodeOptions claimed = options;
+        claimed.Claim = &claim;
+        return Decode(claimed);
+    });
+}
+
+} // namespace
+
 TDecodedPicture DecodeWithCodec(const std::uint8_t* data, std::size_t size, TCodecKind codec,
                                 const TDecodeOptions& options) {
-    const TCodecReader& reader = ReaderOf(codec);
-    TDecodedPicture picture = reader.Read != nullptr
-                                  ? reader.Read(data, size, options)
-                                  : DecodeWithMagick(data, size, reader.Magick, options);
-    if (reader.After != nullptr)
-        reader.After(picture, data, size);
-    if (reader.Drawn)
-        picture.Drawn = true;
-    return picture;
+    return WithClaim(options, [&](const TDecodeOptions& claimed) {
+        const TCodecReader& reader = ReaderOf(codec);
+        TDecodedPicture picture = reader.Read != nullptr
+                                      ? reader.Read(data, size, claimed)
+                                      : DecodeWithMagick(data, size, reader.Magick, claimed);
+        if (reader.After != nullptr)
+            reader.After(picture, data, size, claimed);
+        if (reader.Drawn)
+            picture.Drawn = true;
+        return picture;
+    });
 }
 
 TDecodedPicture DecodePictureData(const std::uint8_t* data, std::size_t size,
@@ -244,6 +274,8 @@ TDecodedPicture DecodePictureFile(const std::string& path, const TDecodeOptions&
         CheckRegularFile(path);
         throw ECodecError(TCodecFailure::Unsupported, path + ": no reader for this extension");
     }
-    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
-    return DecodeWithCodec(bytes.data(), bytes.size(), entry->Codec, options);
+    return WithClaim(options, [&](const TDecodeOptions& claimed) {
+        const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path, claimed.Claim);
+        return DecodeWithCodec(bytes.data(), bytes.size(), entry->Codec, claimed);
+    });
 }

@@ -66,6 +66,10 @@ bool IsDrawnCodec(TCodecKind codec);
 // The extension of the file name part of a path, without the dot; empty when none.
 std::string FileExtension(const std::string& path);
 
+// The three entry points below decode within the decode budget: with the
+// options' claim, or else with a claim of their own on the process budget
+// (TDecodeBudget::Process), held while they decode, for which they may wait.
+
 // Decodes data with one codec. Throws ECodecError.
 TDecodedPicture DecodeWithCodec(const std::uint8_t* data, std::size_t size, TCodecKind codec,
                                 const TDecodeOptions& options = {});

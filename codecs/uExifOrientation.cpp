@@ -1,6 +1,10 @@
 #include "codecs/uExifOrientation.h"
 
+#include "codecs/TDecodeBudget.h"
+
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -66,54 +70,99 @@ int ParseExifOrientation(const std::uint8_t* data, std::size_t size) {
     return 1;
 }
 
-void ApplyExifOrientation(TDecodedPicture& picture, int orientation) {
+namespace {
+
+// Rows x Columns pixels, rows one after another, become Columns x Rows, in place:
+// pixel i = r * Columns + c goes to c * Rows + r, which is i * Rows modulo
+// (n - 1) for all but the last. Each cycle of that permutation is walked once,
+// a bit per pixel marking those already in place.
+void TransposeInPlace(std::uint32_t* pixels, std::size_t rows, std::size_t columns) {
+    const std::size_t n = rows * columns;
+    if (rows < 2 || columns < 2)
+        return; // one row or one column reads the same both ways
+    std::vector<bool> placed(n);
+    for (std::size_t start = 1; start + 1 < n; ++start) {
+        if (placed[start])
+            continue;
+        std::uint32_t carried = pixels[start];
+        std::size_t at = start;
+        do {
+            at = static_cast<std::size_t>((std::uint64_t(at) * rows) % (n - 1));
+            std::swap(carried, pixels[at]);
+            placed[at] = true;
+        } while (at != start);
+    }
+}
+
+void ReverseRows(std::uint32_t* pixels, std::size_t width, std::size_t height) {
+    for (std::size_t y = 0; y < height; ++y)
+        std::reverse(pixels + y * width, pixels + (y + 1) * width);
+}
+
+void SwapRowsTopBottom(std::uint32_t* pixels, std::size_t width, std::size_t height) {
+    for (std::size_t top = 0, bottom = height; top + 1 < bottom; ++top, --bottom)
+        std::swap_ranges(pixels + top * width, pixels + (top + 1) * width,
+                         pixels + (bottom - 1) * width);
+}
+
+} // namespace
+
+void ApplyExifOrientation(TDecodedPicture& picture, int orientation, TBudgetClaim* claim) {
     if (orientation < 2 || orientation > 8 || picture.Pixels.empty())
         return;
     const std::size_t w = static_cast<std::size_t>(picture.Width);
     const std::size_t h = static_cast<std::size_t>(picture.Height);
-    const std::vector<std::uint32_t>& in = picture.Pixels;
-    std::vector<std::uint32_t> out(in.size());
-    const bool swap = orientation >= 5;
-    const std::size_t ow = swap ? h : w;
-    const std::size_t oh = swap ? w : h;
-    for (std::size_t y = 0; y < oh; ++y) {
-        std::uint32_t* row = out.data() + y * ow;
-        for (std::size_t x = 0; x < ow; ++x) {
-            std::size_t sx = 0, sy = 0;
-            switch (orientation) {
-            case 2:
-                sx = w - 1 - x;
-                sy = y;
-                break;
-            case 3:
-                sx = w - 1 - x;
-                sy = h - 1 - y;
-                break;
-            case 4:
-                sx = x;
-                sy = h - 1 - y;
-                break;
-            case 5:
-                sx = y;
-                sy = x;
-                break;
-            case 6:
-                sx = y;
-                sy = h - 1 - x;
-                break;
-            case 7:
-                sx = w - 1 - y;
-                sy = h - 1 - x;
-                break;
-            default:
-                sx = w - 1 - y;
-                sy = x;
-                break; // 8
-            }
-            row[x] = in[sy * w + sx];
-        }
+    std::uint32_t* pixels = picture.Pixels.data();
+    if (orientation >= 5) {
+        if (claim != nullptr)
+            claim->Add((std::uint64_t(w) * h + 7) / 8);
+        // Transposed first: h pixels wide, w rows.
+        TransposeInPlace(pixels, h, w);
+        picture.Width = static_cast<int>(h);
+        picture.Height = static_cast<int>(w);
     }
-    picture.Pixels.swap(out);
-    picture.Width = static_cast<int>(ow);
-    picture.Height = static_cast<int>(oh);
+    const std::size_t ow = static_cast<std::size_t>(picture.Width);
+    const std::size_t oh = static_cast<std::size_t>(picture.Height);
+    switch (orientation) {
+    case 2: // mirrored left-right
+    case 6: // transposed, then mirrored left-right: a quarter turn clockwise
+        ReverseRows(pixels, ow, oh);
+        break;
+    case 3: // half a turn
+    case 7: // transposed, then half a turn
+        std::reverse(pixels, pixels + ow * oh);
+        break;
+    case 4: // mirrored top-bottom
+    case 8: // transposed, then mirrored top-bottom: a quarter turn anticlockwise
+        SwapRowsTopBottom(pixels, ow, oh);
+        break;
+    default: // 5: transposed
+        break;
+    }
+}
+
+void PlaceOrientedRow(std::uint32_t* upright, const std::uint32_t* row, std::size_t width,
+                      std::size_t height, std::size_t y, int orientation) {
+    if (orientation < 2 || orientation > 8) {
+        std::copy(row, row + width, upright + y * width);
+        return;
+    }
+    if (orientation <= 4) {
+        // 2 stays on its row, 3 and 4 move to the mirrored one; 2 and 3 run backwards.
+        std::uint32_t* out = upright + (orientation == 2 ? y : height - 1 - y) * width;
+        if (orientation == 4)
+            std::copy(row, row + width, out);
+        else
+            std::reverse_copy(row, row + width, out);
+        return;
+    }
+    // The row becomes a column of the upright picture, which is height wide:
+    // column y for 5 and 8, column height - 1 - y for 6 and 7, read downwards
+    // for 5 and 6 and upwards for 7 and 8.
+    const std::size_t column = orientation == 5 || orientation == 8 ? y : height - 1 - y;
+    const bool downwards = orientation == 5 || orientation == 6;
+    for (std::size_t x = 0; x < width; ++x) {
+        const std::size_t to = downwards ? x : width - 1 - x;
+        upright[to * height + column] = row[x];
+    }
 }

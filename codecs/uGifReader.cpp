@@ -91,8 +91,16 @@ TDecodedPicture DecodeGif(const std::uint8_t* data, std::size_t size,
     const ColorMapObject* map = frame.ColorMap != nullptr ? frame.ColorMap : gif->SColorMap;
     if (map == nullptr || map->Colors == nullptr)
         throw ECodecError(TCodecFailure::Corrupt, "GIF: no colour table");
+    CheckPictureSize(width, height, options.MaxPixels, "GIF");
+    // LZW codes have 12 bits at most, and a code stands for at most 4096
+    // pixels: a file holds at least 3 bytes for every 8192 pixels its frames
+    // cover. Only the first frame is decoded, but the frames of a real file
+    // cover its logical screen; one that claims a screen its bytes could never
+    // fill is refused before the screen takes any memory.
+    CheckDataCanFill(size, std::uint64_t(width) * std::uint64_t(height) * 3 / 8192, width, height,
+                     "GIF");
     TDecodedPicture picture;
-    AllocatePicture(picture, width, height, options.MaxPixels, "GIF", kClearWhite);
+    AllocatePicture(picture, width, height, options, "GIF", kClearWhite);
     CheckPictureSize(frame.Width, frame.Height, options.MaxPixels, "GIF");
     std::uint32_t palette[256];
     for (int i = 0; i < 256; ++i) {
@@ -105,6 +113,7 @@ TDecodedPicture DecodeGif(const std::uint8_t* data, std::size_t size,
     }
     if (transparent >= 0 && transparent < 256)
         palette[transparent] = kClearWhite;
+    ClaimDecodeBytes(options, std::uint64_t(frame.Width) * sizeof(GifPixelType));
     std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
     static const int kPassStart[4] = {0, 4, 2, 1};
     static const int kPassStep[4] = {8, 8, 4, 2};
@@ -134,6 +143,6 @@ TDecodedPicture DecodeGif(const std::uint8_t* data, std::size_t size,
 }
 
 TDecodedPicture DecodeGifFile(const std::string& path, const TDecodeOptions& options) {
-    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
+    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path, options.Claim);
     return DecodeGif(bytes.data(), bytes.size(), options);
 }

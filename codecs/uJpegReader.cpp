@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include <jpeglib.h>
 // After jpeglib.h, whose configuration decides which messages exist.
@@ -48,6 +49,7 @@ struct TJpegSession {
     TJpegProgress Progress;
     bool Created;
     int Orientation;
+    bool MultipleScans; // libjpeg keeps the coefficients of the whole picture
 };
 
 void JpegErrorExit(j_common_ptr cinfo) {
@@ -137,6 +139,7 @@ bool JpegReadHeader(TJpegSession* s, const std::uint8_t* data, std::size_t size,
     jpeg_mem_src(&s->Info, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&s->Info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&s->Info, TRUE);
+    s->MultipleScans = jpeg_has_multiple_scans(&s->Info) != FALSE;
     s->Orientation = FindOrientation(&s->Info);
     switch (s->Info.jpeg_color_space) {
     case JCS_GRAYSCALE:
@@ -166,20 +169,24 @@ bool JpegSetScale(TJpegSession* s, int scale) {
     return true;
 }
 
-// Step two: decodes every row into out (width * height pixels), expanding each
-// row in place from its libjpeg layout to 0xAARRGGBB.
-bool JpegReadPixels(TJpegSession* s, std::uint32_t* out) {
+// Step two: decodes every row and expands it from its libjpeg layout to
+// 0xAARRGGBB, in place. Upright pictures (orientation 1) are decoded straight
+// into out (width * height pixels); others row by row into row (width pixels)
+// and placed in out turned upright.
+bool JpegReadPixels(TJpegSession* s, std::uint32_t* out, std::uint32_t* row) {
     if (setjmp(s->Error.Jump))
         return false;
     jpeg_start_decompress(&s->Info);
     const JDIMENSION width = s->Info.output_width;
     const int components = s->Info.output_components;
     const bool inverted = s->Info.saw_Adobe_marker;
+    const bool upright = s->Orientation < 2 || s->Orientation > 8;
     while (s->Info.output_scanline < s->Info.output_height) {
-        std::uint32_t* row = out + std::size_t(s->Info.output_scanline) * width;
-        JSAMPROW rows[1] = {reinterpret_cast<JSAMPLE*>(row)};
+        const JDIMENSION y = s->Info.output_scanline;
+        std::uint32_t* target = upright ? out + std::size_t(y) * width : row;
+        JSAMPROW rows[1] = {reinterpret_cast<JSAMPLE*>(target)};
         jpeg_read_scanlines(&s->Info, rows, 1);
-        const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(row);
+        const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(target);
         for (JDIMENSION x = width; x-- > 0;) {
             std::uint32_t pixel = 0;
             if (components == 1) {
@@ -201,11 +208,29 @@ bool JpegReadPixels(TJpegSession* s, std::uint32_t* out) {
                 pixel =
                     MakeArgb(255, (c * k + 127) / 255, (m * k + 127) / 255, (y * k + 127) / 255);
             }
-            row[x] = pixel;
+            target[x] = pixel;
         }
+        if (!upright)
+            PlaceOrientedRow(out, row, width, s->Info.output_height, y, s->Orientation);
     }
     jpeg_finish_decompress(&s->Info);
     return true;
+}
+
+// The bytes of the coefficient buffer that libjpeg takes for a file of several
+// scans (progressive, or one component per scan): every component's blocks,
+// rounded up to whole units of its sampling, 64 coefficients of two bytes each.
+std::uint64_t WholePictureCoefficientBytes(const jpeg_decompress_struct& info) {
+    std::uint64_t bytes = 0;
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        const auto roundUp = [](std::uint64_t n, int unit) {
+            return unit > 0 ? (n + unit - 1) / unit * unit : n;
+        };
+        bytes += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                 roundUp(component.height_in_blocks, component.v_samp_factor) * sizeof(JBLOCK);
+    }
+    return bytes;
 }
 
 struct TJpegSessionFree {
@@ -254,7 +279,17 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
     if (!JpegReadHeader(s.get(), data, size, scale))
         ThrowJpeg(*s);
     // The full size bounds the memory of progressive decoding even when scaled down.
-    CheckPictureSize(s->Info.image_width, s->Info.image_height, options.MaxPixels, "JPEG");
+    const std::int64_t imageWidth = s->Info.image_width, imageHeight = s->Info.image_height;
+    CheckPictureSize(imageWidth, imageHeight, options.MaxPixels, "JPEG");
+    // Huffman coding spends at least one bit on each block of a component of
+    // the first scan; a block covers at most 32 x 32 pixels (8 x 8 samples of a
+    // component sampled at a quarter of the largest factor, which is 4). So no
+    // file of fewer than one byte for each 8192 pixels holds the picture its
+    // header claims. Arithmetic coding can code an empty block in a fraction of
+    // a bit: no bound for it.
+    if (!s->Info.arith_code)
+        CheckDataCanFill(size, std::uint64_t(imageWidth) * std::uint64_t(imageHeight) / 8192,
+                         imageWidth, imageHeight, "JPEG");
     const bool turned = s->Orientation >= 5 && s->Orientation <= 8;
     const int fullWidth = int(turned ? s->Info.image_height : s->Info.image_width);
     const int fullHeight = int(turned ? s->Info.image_width : s->Info.image_height);
@@ -265,13 +300,20 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
         if (chosen != scale && !JpegSetScale(s.get(), chosen))
             ThrowJpeg(*s);
     }
+    if (s->MultipleScans)
+        ClaimDecodeBytes(options, WholePictureCoefficientBytes(s->Info));
+    const std::int64_t width = s->Info.output_width, height = s->Info.output_height;
     TDecodedPicture picture;
-    AllocatePicture(picture, s->Info.output_width, s->Info.output_height, options.MaxPixels,
-                    "JPEG");
-    if (!JpegReadPixels(s.get(), picture.Pixels.data()))
+    AllocatePicture(picture, turned ? height : width, turned ? width : height, options, "JPEG");
+    // A row as libjpeg delivers it, for pictures that are turned as they are read.
+    std::vector<std::uint32_t> row;
+    if (s->Orientation >= 2 && s->Orientation <= 8) {
+        ClaimDecodeBytes(options, std::uint64_t(width) * 4);
+        row.resize(static_cast<std::size_t>(width));
+    }
+    if (!JpegReadPixels(s.get(), picture.Pixels.data(), row.data()))
         ThrowJpeg(*s);
     picture.Drawn = true;
-    ApplyExifOrientation(picture, s->Orientation);
     if (picture.Width != fullWidth || picture.Height != fullHeight) {
         picture.FullWidth = fullWidth;
         picture.FullHeight = fullHeight;
@@ -280,7 +322,7 @@ TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size,
 }
 
 TDecodedPicture DecodeJpegFile(const std::string& path, const TDecodeOptions& options) {
-    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
+    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path, options.Claim);
     return DecodeJpeg(bytes.data(), bytes.size(), options);
 }
 

@@ -109,6 +109,9 @@ TDecodedPicture DecodeWithMagick(const std::uint8_t* data, std::size_t size, con
             if (total > options.MaxPixels)
                 throw ECodecError(TCodecFailure::TooLarge, name + "too many pixels in all frames");
         }
+        // GraphicsMagick keeps every frame in its pixel cache, a PixelPacket
+        // per pixel; the picture we make of the largest frame comes on top.
+        ClaimDecodeBytes(options, total * sizeof(PixelPacket));
     }
     TMagickException exception;
     std::unique_ptr<Image, TImageFree> image(BlobToImage(info.get(), data, size, &exception.Info));
@@ -125,7 +128,7 @@ TDecodedPicture DecodeWithMagick(const std::uint8_t* data, std::size_t size, con
     const std::int64_t width = static_cast<std::int64_t>(chosen->columns);
     const std::int64_t height = static_cast<std::int64_t>(chosen->rows);
     TDecodedPicture picture;
-    AllocatePicture(picture, width, height, options.MaxPixels, format);
+    AllocatePicture(picture, width, height, options, format);
     TMagickException dispatchException;
     if (DispatchImage(chosen, 0, 0, chosen->columns, chosen->rows, "RGBA", CharPixel,
                       picture.Pixels.data(), &dispatchException.Info) != MagickPass)

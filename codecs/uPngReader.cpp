@@ -166,6 +166,30 @@ bool PngReadRows(TPngSession* s, png_bytepp rows) {
     return true;
 }
 
+// The fewest bytes of a file that decodes to width x height pixels of the colour
+// type and bit depth: deflate codes at most 258 bytes in two bits (1032 to 1),
+// and the inflated data holds a filter byte and the packed samples of each row
+// (more for interlaced pictures, whose passes have rows of their own).
+std::uint64_t LeastPngBytes(std::uint64_t width, std::uint64_t height, int colorType,
+                            int bitDepth) {
+    int channels = 1;
+    switch (colorType) {
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        channels = 2;
+        break;
+    case PNG_COLOR_TYPE_RGB:
+        channels = 3;
+        break;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        channels = 4;
+        break;
+    default:
+        break;
+    }
+    const std::uint64_t rowBytes = (width * std::uint64_t(channels) * bitDepth + 7) / 8;
+    return height * (1 + rowBytes) / 1032;
+}
+
 struct TPngSessionFree {
     void operator()(TPngSession* s) const {
         if (s->Png != nullptr)
@@ -200,10 +224,14 @@ TDecodedPicture DecodePng(const std::uint8_t* data, std::size_t size,
         throw ECodecError(s->ExceedsLimit ? TCodecFailure::TooLarge : TCodecFailure::Corrupt,
                           std::string("PNG: ") + s->Message);
     }
+    CheckPictureSize(s->Width, s->Height, options.MaxPixels, "PNG");
+    CheckDataCanFill(size, LeastPngBytes(s->Width, s->Height, s->ColorType, s->BitDepth), s->Width,
+                     s->Height, "PNG");
     TDecodedPicture picture;
-    AllocatePicture(picture, s->Width, s->Height, options.MaxPixels, "PNG");
+    AllocatePicture(picture, s->Width, s->Height, options, "PNG");
     if (s->RowBytes != std::size_t(s->Width) * 4)
         throw ECodecError(TCodecFailure::Unsupported, "PNG: unexpected row layout");
+    ClaimDecodeBytes(options, std::uint64_t(s->Height) * sizeof(png_bytep));
     std::vector<png_bytep> rows(s->Height);
     for (png_uint_32 y = 0; y < s->Height; ++y)
         rows[y] = reinterpret_cast<png_bytep>(picture.Pixels.data() + std::size_t(y) * s->Width);
@@ -222,11 +250,11 @@ TDecodedPicture DecodePng(const std::uint8_t* data, std::size_t size,
     picture.Png.ColorType = s->ColorType;
     picture.Png.BitDepth = s->BitDepth;
     picture.Png.HasAlphaChannel = (s->ColorType & PNG_COLOR_MASK_ALPHA) != 0;
-    ApplyExifOrientation(picture, s->Orientation);
+    ApplyExifOrientation(picture, s->Orientation, options.Claim);
     return picture;
 }
 
 TDecodedPicture DecodePngFile(const std::string& path, const TDecodeOptions& options) {
-    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
+    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path, options.Claim);
     return DecodePng(bytes.data(), bytes.size(), options);
 }

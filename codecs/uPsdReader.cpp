@@ -129,6 +129,7 @@ TDecodedPicture DecodePsd(const std::uint8_t* data, std::size_t size,
         // The shortest possible run data (two bytes per 128 output bytes of every
         // used row) must be there before any memory is taken for the planes.
         in.Need(countTable + std::uint64_t(used) * h * 2 * ((rowBytes + 127) / 128));
+        ClaimDecodeBytes(options, std::uint64_t(used) * h * sizeof(std::uint32_t));
         rleCounts.resize(std::size_t(used) * h);
         for (std::size_t i = 0; i < rleCounts.size(); ++i)
             rleCounts[i] = in.U16BE();
@@ -138,7 +139,7 @@ TDecodedPicture DecodePsd(const std::uint8_t* data, std::size_t size,
     }
 
     TDecodedPicture picture;
-    AllocatePicture(picture, width, height, options.MaxPixels, "PSD");
+    AllocatePicture(picture, width, height, options, "PSD");
     const bool alpha = used > colourChannels;
     std::vector<std::uint8_t> row(rowBytes);
     std::vector<std::uint8_t> samples(w);
@@ -197,6 +198,6 @@ TDecodedPicture DecodePsd(const std::uint8_t* data, std::size_t size,
 }
 
 TDecodedPicture DecodePsdFile(const std::string& path, const TDecodeOptions& options) {
-    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
+    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path, options.Claim);
     return DecodePsd(bytes.data(), bytes.size(), options);
 }

@@ -90,6 +90,64 @@ unsigned Unpremultiply(unsigned c, unsigned a) {
     return v > 255 ? 255 : v;
 }
 
+// The bytes of the picture's samples as stored, before compression: all rows
+// of every plane, subsampled chroma counted as libtiff counts it. 0 when
+// libtiff cannot tell.
+std::uint64_t TiffSampleBytes(TIFF* tiff) {
+    std::uint32_t height = 0;
+    std::uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    const std::uint64_t plane = TIFFVStripSize64(tiff, height);
+    return planar == PLANARCONFIG_SEPARATE ? plane * samples : plane;
+}
+
+// The fewest bytes of a file that holds the picture's samples in its
+// compression: all of them uncompressed; a 64th with PackBits (two bytes make a
+// run of 128); 3 for 8192 with LZW (a code of 12 bits stands for 4096 bytes at
+// most); a 1032nd with deflate (258 bytes in two bits). The other compressions
+// (fax codes, JPEG, JBIG, LZMA, ZSTD and the rest) have no such bound: 0.
+std::uint64_t LeastTiffBytes(TIFF* tiff) {
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    const std::uint64_t bytes = TiffSampleBytes(tiff);
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return bytes;
+    case COMPRESSION_PACKBITS:
+        return bytes / 64;
+    case COMPRESSION_LZW:
+        return bytes / 8192 * 3;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return bytes / 1032;
+    default:
+        return 0;
+    }
+}
+
+// What libtiff takes while it fills the picture: a buffer of one decoded strip
+// or tile of every plane, and the compressed bytes of the largest one (none
+// when uncompressed strips are read straight into that buffer).
+std::uint64_t TiffWorkBytes(TIFF* tiff, std::size_t fileBytes) {
+    std::uint16_t planar = PLANARCONFIG_CONTIG, samples = 1, compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    const bool tiled = TIFFIsTiled(tiff) != 0;
+    const std::uint64_t piece = tiled ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff);
+    std::uint64_t bytes = piece * (planar == PLANARCONFIG_SEPARATE ? samples : 1);
+    if (compression != COMPRESSION_NONE) {
+        const std::uint32_t pieces = tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+        std::uint64_t largest = 0;
+        for (std::uint32_t i = 0; i < pieces && largest < fileBytes; ++i)
+            largest = std::max(largest, TIFFGetStrileByteCount(tiff, i));
+        bytes += std::min<std::uint64_t>(largest, fileBytes);
+    }
+    return bytes;
+}
+
 } // namespace
 
 bool HasTiffSignature(const std::uint8_t* data, std::size_t size) {
@@ -128,8 +186,11 @@ TDecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size,
     if (!TIFFRGBAImageBegin(&image, tiff.get(), 1, message))
         throw fail(TCodecFailure::Corrupt, message);
     std::unique_ptr<TIFFRGBAImage, TRgbaImageEnd> imageEnd(&image);
+    CheckPictureSize(image.width, image.height, options.MaxPixels, "TIFF");
+    CheckDataCanFill(size, LeastTiffBytes(tiff.get()), image.width, image.height, "TIFF");
+    ClaimDecodeBytes(options, TiffWorkBytes(tiff.get(), size));
     TDecodedPicture picture;
-    AllocatePicture(picture, image.width, image.height, options.MaxPixels, "TIFF");
+    AllocatePicture(picture, image.width, image.height, options, "TIFF");
     // Rows as stored, from the top; the orientation is applied afterwards like EXIF's.
     const int orientation = image.orientation;
     image.req_orientation = image.orientation;
@@ -148,11 +209,11 @@ TDecodedPicture DecodeTiff(const std::uint8_t* data, std::size_t size,
         }
         pixel = MakeArgb(a, r, g, b);
     }
-    ApplyExifOrientation(picture, orientation);
+    ApplyExifOrientation(picture, orientation, options.Claim);
     return picture;
 }
 
 TDecodedPicture DecodeTiffFile(const std::string& path, const TDecodeOptions& options) {
-    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path);
+    const std::vector<std::uint8_t> bytes = ReadPictureFileBytes(path, options.Claim);
     return DecodeTiff(bytes.data(), bytes.size(), options);
 }

@@ -24,6 +24,7 @@ int WebPOrientation(const std::uint8_t* data, std::size_t size) {
     return 1;
 }
 
-void ApplyWebPOrientation(TDecodedPicture& picture, const std::uint8_t* data, std::size_t size) {
-    ApplyExifOrientation(picture, WebPOrientation(data, size));
+void ApplyWebPOrientation(TDecodedPicture& picture, const std::uint8_t* data, std::size_t size,
+                          TBudgetClaim* claim) {
+    ApplyExifOrientation(picture, WebPOrientation(data, size), claim);
 }

@@ -11,5 +11,9 @@
 // before it claims more bytes than there are.
 int WebPOrientation(const std::uint8_t* data, std::size_t size);
 
-// Turns a picture decoded from the WebP file data upright by that orientation.
-void ApplyWebPOrientation(TDecodedPicture& picture, const std::uint8_t* data, std::size_t size);
+class TBudgetClaim;
+
+// Turns a picture decoded from the WebP file data upright by that orientation,
+// in place (see ApplyExifOrientation, which adds its bytes to claim).
+void ApplyWebPOrientation(TDecodedPicture& picture, const std::uint8_t* data, std::size_t size,
+                          TBudgetClaim* claim = nullptr);

@@ -278,7 +278,10 @@ TBitmap32::~TBitmap32() {
 }
 
 void TBitmap32::ReleasePixels() {
-    std::free(FBits);
+    if (!FAdopted.empty())
+        std::vector<TColor32>().swap(FAdopted);
+    else
+        std::free(FBits);
     FBits = nullptr;
 }
 
@@ -301,10 +304,15 @@ void TBitmap32::ChangeSize(int& Width, int& Height, int NewWidth, int NewHeight)
         const std::uint64_t Count = std::uint64_t(NewWidth) * std::uint64_t(NewHeight);
         if (Count > MaxBitmap32Pixels || Count > SIZE_MAX / sizeof(TColor32))
             Fail();
-        // calloc hands out zeroed memory without touching it page by page.
-        FBits = static_cast<TColor32*>(std::calloc(std::size_t(Count), sizeof(TColor32)));
-        if (FBits == nullptr)
-            Fail();
+        if (FToAdopt != nullptr) {
+            FAdopted = std::move(*FToAdopt);
+            FBits = FAdopted.data();
+        } else {
+            // calloc hands out zeroed memory without touching it page by page.
+            FBits = static_cast<TColor32*>(std::calloc(std::size_t(Count), sizeof(TColor32)));
+            if (FBits == nullptr)
+                Fail();
+        }
     }
     Width = NewWidth;
     Height = NewHeight;
@@ -609,6 +617,22 @@ void TBitmap32::AssignTo(TBitmap& Dest) const {
         for (int Y = 0; Y < FHeight; ++Y)
             std::memcpy(Dest.ScanLine(Y), ScanLine(Y), std::size_t(FWidth) * 4);
     Dest.Font() = FFont;
+}
+
+void TBitmap32::AdoptPixels(std::vector<TColor32>&& Pixels, int Width, int Height) {
+    if (Width < 0 || Height < 0 || Pixels.size() != std::size_t(Width) * std::size_t(Height))
+        throw std::invalid_argument("The pixels do not make a picture of that size");
+    AssignFrame(*this, [&] {
+        SetSize(0, 0);
+        FToAdopt = &Pixels;
+        try {
+            SetSize(Width, Height);
+        } catch (...) {
+            FToAdopt = nullptr;
+            throw;
+        }
+        FToAdopt = nullptr;
+    });
 }
 
 void TBitmap32::MakeOpaque() {

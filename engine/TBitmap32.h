@@ -182,6 +182,11 @@ public:
     void Assign(const QImage& Picture);
     // The bitmap becomes 32 bits and takes Font, size and pixels (alpha kept).
     void AssignTo(TBitmap& Dest) const;
+    // Takes Pixels (Width x Height of them, rows from the top) as its pixel
+    // memory in place of its own, without copying them; the other properties
+    // stay. Runs inside BeginUpdate/EndUpdate and ends with one Changed. Raises
+    // an error, taking nothing, when Pixels does not hold Width x Height.
+    void AdoptPixels(std::vector<TColor32>&& Pixels, int Width, int Height);
     void MakeOpaque();
 
     // Decodes a picture file by its extension into this store: drawn formats
@@ -230,6 +235,10 @@ private:
     void BlendOnePixel(int X, int Y, TColor32 Value);
 
     TColor32* FBits = nullptr;
+    // The memory of FBits when it came from AdoptPixels, else empty (calloc's).
+    std::vector<TColor32> FAdopted;
+    // What the next size change takes instead of fresh memory (AdoptPixels).
+    std::vector<TColor32>* FToAdopt = nullptr;
     TRect FClipRect;
     bool FClipping = false;
     TDrawMode FDrawMode = dmOpaque;

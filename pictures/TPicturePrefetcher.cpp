@@ -1,6 +1,9 @@
 #include "pictures/TPicturePrefetcher.h"
 
+#include "codecs/TDecodeBudget.h"
+#include "codecs/uCodecRegistry.h"
 #include "codecs/uJpegReader.h"
+#include "pictures/uLoadSteps.h"
 #include "pictures/uPicLib.h"
 
 #include <algorithm>
@@ -47,31 +50,73 @@ private:
     bool FHeld;
 };
 
+// A picture for a cell, as the document makes it: fitted by the request and
+// opaque. False, with the reason in Why, when the file cannot be read.
+bool PrepareFitted(const TPrefetchRequest& Request, TBitmap32& Out, TBudgetClaim& Claim,
+                   std::string* Why) {
+    const int fitType = Request.FitType == -1 || Request.FitType == -2 ? 0 : Request.FitType;
+    TDecodeOptions options;
+    options.Claim = &Claim;
+    if (fitType <= -3) {
+        // Left as it is: straight into the pixel store.
+        if (!TryLoadPicture(Request.File, Why, [&] {
+                TDecodedPicture picture = DecodePictureFile(Request.File, options);
+                MoveToBitmap32(picture, Out);
+            }))
+            return false;
+        Out.MakeOpaque();
+        return true;
+    }
+    Claim.Add(FitWorkBytes(Request.CellWidth, Request.CellHeight));
+    // At 24 bits whatever the codec's depth: the fitting works at 24 bits, and a
+    // picture that could not be fitted is made opaque below all the same.
+    TBitmap picture(pf24bit);
+    int ownWidth = 0;
+    int ownHeight = 0;
+    if (!TryLoadPicture(Request.File, Why, [&] {
+            options.ChooseJpegScale = [&](int w, int h) {
+                return static_cast<TJpegScale>(
+                    JpegScaleForFit(w, h, Request.CellWidth, Request.CellHeight, fitType));
+            };
+            TDecodedPicture decoded = DecodePictureFile(Request.File, options);
+            ownWidth = decoded.OwnWidth();
+            ownHeight = decoded.OwnHeight();
+            MoveToBitmap(decoded, picture, TBitmapDepth::Rgb24);
+        }))
+        return false;
+    // A plain colour: resolving a system colour would read the palette, which
+    // belongs to the interface thread.
+    if (!FitPictureFrom(picture, ownWidth, ownHeight, Request.CellWidth, Request.CellHeight,
+                        fitType, Request.FillColor & 0x00FFFFFF)) {
+        // Not fitted: the store is made of the picture at its own size.
+        Claim.Add(std::uint64_t(picture.Width()) * std::uint64_t(picture.Height()) *
+                  sizeof(TColor32));
+    }
+    Out.Assign(picture);
+    Out.MakeOpaque();
+    return true;
+}
+
 } // namespace
 
 void PreparePicture(const TPrefetchRequest& Request, TPreparedPicture& Result) {
     Result.Loaded = false;
     try {
         const THeavyDecodeToken heavy(Request.File);
-        auto bitmap = std::make_unique<TBitmap32>();
-        if (Request.Fit) {
-            TBitmap picture(pf24bit);
-            int ownWidth = 0;
-            int ownHeight = 0;
-            if (!LoadPictureForFit(Request.File, picture, Request.CellWidth, Request.CellHeight,
-                                   Request.FitType, ownWidth, ownHeight, &Result.Why))
-                return;
-            // A plain colour: resolving a system colour would read the palette,
-            // which belongs to the interface thread.
-            FitPictureFrom(picture, ownWidth, ownHeight, Request.CellWidth, Request.CellHeight,
-                           Request.FitType, Request.FillColor & 0x00FFFFFF);
-            bitmap->Assign(picture);
-            // A picture that kept its own alpha because it could not be fitted
-            // still enters the grid opaque.
-            bitmap->MakeOpaque();
-        } else if (!LoadPictureToBitmap32(Request.File, *bitmap, &Result.Why)) {
+        // The claim is made after the token: a thread never waits for the token
+        // while it holds decode memory.
+        std::unique_ptr<TBitmap32> bitmap =
+            RunWithClaim(TDecodeBudget::Process(), [&](TBudgetClaim& claim) {
+                auto made = std::make_unique<TBitmap32>();
+                const bool loaded = Request.Fit
+                                        ? PrepareFitted(Request, *made, claim, &Result.Why)
+                                        : TryLoadPicture(Request.File, &Result.Why, [&] {
+                                              DecodeFileToBitmap32(Request.File, *made, claim);
+                                          });
+                return loaded ? std::move(made) : nullptr;
+            });
+        if (!bitmap)
             return;
-        }
         Result.Bitmap = std::move(bitmap);
         Result.Loaded = true;
     } catch (...) {

@@ -40,7 +40,11 @@ struct TPreparedPicture {
 // Prepares one picture the way the document does it on its own thread: load,
 // fit, copy into a pixel store. Exposed for tests and for sequential use.
 // A picture whose decoding needs kHeavyDecodeBytes or more waits until no other
-// such picture is being decoded, on any thread.
+// such picture is being decoded, on any thread. All the memory of the
+// preparation (the file, the decoded picture, the libraries' buffers, the
+// fitting) is claimed on the process's decode budget (TDecodeBudget::Process)
+// before it is taken: a picture waits while the others' claims leave no room
+// for it, and one that needs more than the whole budget is prepared alone.
 void PreparePicture(const TPrefetchRequest& Request, TPreparedPicture& Result);
 
 // A progressive JPEG keeps the coefficients of the whole picture while it is

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang and runs each for a while, starting from
 # its seed corpus and its regression files. Usage: scripts/fuzz.sh [seconds per target, default 20]
 # The memory limit leaves room for the largest picture the readers accept
-# (2^28 pixels, 1 GiB) held twice while it is copied, plus the sanitizers' share.
+# (2^28 pixels: 1 GiB of ours, and twice that in GraphicsMagick's pixel cache
+# while it decodes one), plus the sanitizers' share.
 # Every input libFuzzer writes (crash-*, timeout-*, oom-*, leak-*) is copied to
 # fuzz/artifacts/<target>/, which git ignores, and named at the end. To keep one
 # as a test, rename it after the fault it caught and move it into

@@ -22,6 +22,7 @@
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
+#include <zlib.h>
 
 // Failure reasons show as their words in the messages of failed expectations.
 inline void PrintTo(TCodecFailure reason, std::ostream* out) {
@@ -398,6 +399,118 @@ inline Bytes WriteTiff(const TiffSpec& spec) {
     Bytes out = ReadWholeFile(name);
     std::remove(name);
     return out;
+}
+
+// ---- Headers that claim huge pictures ----
+// Files whose header claims a side x side picture but whose data cannot fill
+// it. With padding 0 the data is a few bytes; padding bytes more make the file
+// long enough to pass the reader's bound of the bytes such a picture needs,
+// so that the reader takes the picture's memory before it finds the data short.
+
+// A GIF whose logical screen and only frame are side x side, with the padding in
+// a comment before the frame and a few bytes of image data.
+inline Bytes HugeHeaderGif(unsigned side, std::size_t padding = 0) {
+    Bytes b = {'G', 'I', 'F', '8', '9', 'a'};
+    PutLE16(b, side);
+    PutLE16(b, side);
+    b.insert(b.end(), {0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF}); // two colours
+    if (padding > 0) {
+        b.insert(b.end(), {0x21, 0xFE});
+        for (std::size_t left = padding; left > 0;) {
+            const std::size_t n = left < 255 ? left : 255;
+            b.push_back(std::uint8_t(n));
+            b.insert(b.end(), n, 'x');
+            left -= n;
+        }
+        b.push_back(0);
+    }
+    b.push_back(',');
+    PutLE16(b, 0);
+    PutLE16(b, 0);
+    PutLE16(b, side);
+    PutLE16(b, side);
+    b.insert(b.end(), {0, 2, 2, 0x44, 0x01, 0, ';'});
+    return b;
+}
+
+inline void PutPngChunk(Bytes& png, const char* type, const Bytes& data) {
+    PutBE32(png, std::uint32_t(data.size()));
+    const std::size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    PutBE32(png, std::uint32_t(crc32(0, png.data() + start, uInt(png.size() - start))));
+}
+
+// An 8-bit greyscale PNG of side x side whose image data inflates to padding
+// zero bytes (stored, uncompressed) or to a few.
+inline Bytes HugeHeaderPng(unsigned side, std::size_t padding = 0) {
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes header;
+    PutBE32(header, side);
+    PutBE32(header, side);
+    header.insert(header.end(), {8, 0, 0, 0, 0});
+    PutPngChunk(png, "IHDR", header);
+    const Bytes zeros(padding > 0 ? padding : 64, 0);
+    uLongf length = compressBound(uLong(zeros.size()));
+    Bytes data(length);
+    compress2(data.data(), &length, zeros.data(), uLong(zeros.size()), padding > 0 ? 0 : 9);
+    data.resize(length);
+    PutPngChunk(png, "IDAT", data);
+    PutPngChunk(png, "IEND", {});
+    return png;
+}
+
+// A baseline greyscale JPEG of side x side with the padding in comments and a
+// few bytes of entropy-coded data (libjpeg's standard Huffman tables).
+inline Bytes HugeHeaderJpeg(unsigned side, std::size_t padding = 0) {
+    Bytes b = {0xFF, 0xD8, 0xFF, 0xDB, 0, 67, 0};
+    b.insert(b.end(), 64, 1);
+    for (std::size_t left = padding; left > 0;) {
+        const std::size_t n = left < 60000 ? left : 60000;
+        b.insert(b.end(), {0xFF, 0xFE});
+        PutBE16(b, unsigned(n + 2));
+        b.insert(b.end(), n, 'x');
+        left -= n;
+    }
+    b.insert(b.end(), {0xFF, 0xC0, 0, 11, 8});
+    PutBE16(b, side);
+    PutBE16(b, side);
+    b.insert(b.end(), {1, 1, 0x11, 0});
+    b.insert(b.end(), {0xFF, 0xDA, 0, 8, 1, 1, 0, 0, 63, 0});
+    b.insert(b.end(), 8, 0);
+    b.insert(b.end(), {0xFF, 0xD9});
+    return b;
+}
+
+// An 8-bit greyscale TIFF of side x side in one strip: uncompressed with 16
+// bytes of data, or, with padding, LZW compressed with padding bytes of codes
+// that are not LZW.
+inline Bytes HugeHeaderTiff(unsigned side, std::size_t padding = 0) {
+    const std::uint32_t dataBytes = padding > 0 ? std::uint32_t(padding) : 16;
+    const unsigned entries[][3] = {
+        {256, 4, side},      {257, 4, side},
+        {258, 3, 8},         {259, 3, padding > 0 ? 5u : 1u},
+        {262, 3, 1},         {273, 4, 8 + 2 + 9 * 12 + 4},
+        {277, 3, 1},         {278, 4, side},
+        {279, 4, dataBytes},
+    };
+    Bytes b = {'I', 'I', 42, 0};
+    PutLE32(b, 8);
+    PutLE16(b, 9);
+    for (const auto& e : entries) {
+        PutLE16(b, e[0]);
+        PutLE16(b, e[1]);
+        PutLE32(b, 1);
+        if (e[1] == 3) {
+            PutLE16(b, e[2]);
+            PutLE16(b, 0);
+        } else {
+            PutLE32(b, e[2]);
+        }
+    }
+    PutLE32(b, 0);
+    b.insert(b.end(), dataBytes, 0xFF);
+    return b;
 }
 
 // ---- GraphicsMagick ----

@@ -1,4 +1,5 @@
 #include "codecs/ECodecError.h"
+#include "codecs/TDecodeBudget.h"
 #include "codecs/uCodecRegistry.h"
 #include "tests/codecs/CodecFixtures.h"
 
@@ -319,5 +320,144 @@ TEST(CodecRegistry, ErrorsNameTheirReason) {
         const ECodecError e(reason, "x.png");
         EXPECT_EQ(e.Reason(), reason);
         EXPECT_EQ(std::string(e.what()), std::string(text) + ": x.png");
+    }
+}
+
+namespace {
+
+// Decodes data by its extension with a claim on a budget of its own, and tells
+// how that went and what the reader asked for.
+struct TClaimedDecode {
+    bool Decoded = false;
+    TCodecFailure Reason = TCodecFailure::NotFound;
+    std::uint64_t Asked = 0;
+};
+
+TClaimedDecode DecodeClaimed(const Bytes& data, const char* extension) {
+    TDecodeBudget budget(std::uint64_t(1) << 40);
+    TBudgetClaim claim = budget.Claim(0);
+    TDecodeOptions options;
+    options.Claim = &claim;
+    TClaimedDecode result;
+    try {
+        DecodePictureData(data.data(), data.size(), extension, options);
+        result.Decoded = true;
+    } catch (const ECodecError& e) {
+        result.Reason = e.Reason();
+    }
+    result.Asked = claim.Asked();
+    return result;
+}
+
+} // namespace
+
+TEST(CodecRegistry, HeadersClaimingMoreThanTheirBytesHoldFailBeforeThePictureIsClaimed) {
+    // 2^28 pixels, the largest picture a reader accepts, in 35 to 138 bytes.
+    const unsigned huge = 16384;
+    // 2^24 pixels, with just enough bytes that a real file could code them.
+    const unsigned large = 4096;
+    const std::uint64_t largeBytes = std::uint64_t(large) * large * 4;
+    const struct {
+        const char* Extension;
+        Bytes Tiny, Padded;
+    } cases[] = {
+        {"gif", fixtures::HugeHeaderGif(huge), fixtures::HugeHeaderGif(large, 20000)},
+        {"png", fixtures::HugeHeaderPng(huge), fixtures::HugeHeaderPng(large, 20000)},
+        {"jpg", fixtures::HugeHeaderJpeg(huge), fixtures::HugeHeaderJpeg(large, 20000)},
+        {"tif", fixtures::HugeHeaderTiff(huge), fixtures::HugeHeaderTiff(large, 20000)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Extension);
+        EXPECT_LE(c.Tiny.size(), 146u);
+        const TClaimedDecode tiny = DecodeClaimed(c.Tiny, c.Extension);
+        EXPECT_FALSE(tiny.Decoded);
+        EXPECT_EQ(tiny.Reason, TCodecFailure::Corrupt);
+        EXPECT_LT(tiny.Asked, 65536u);
+        // Past the bound the budget is what stands between the header and the
+        // memory: the picture is claimed before the data turns out short.
+        const TClaimedDecode padded = DecodeClaimed(c.Padded, c.Extension);
+        EXPECT_FALSE(padded.Decoded);
+        EXPECT_EQ(padded.Reason, TCodecFailure::Corrupt);
+        EXPECT_GE(padded.Asked, largeBytes);
+    }
+}
+
+TEST(CodecRegistry, TheMostCompressibleFilesPassTheBounds) {
+    // All black at one bit per pixel, deflated as far as zlib goes: the closest a
+    // real file comes to the 1032 to 1 of deflate.
+    fixtures::PngSpec png;
+    png.Width = png.Height = 2048;
+    png.ColorType = PNG_COLOR_TYPE_GRAY;
+    png.BitDepth = 1;
+    png.Samples.assign(std::size_t(2048) * 2048, 0);
+    fixtures::TiffSpec tiff;
+    tiff.Width = tiff.Height = 2048;
+    tiff.SamplesPerPixel = 1;
+    tiff.BitsPerSample = 1;
+    tiff.Photometric = PHOTOMETRIC_MINISBLACK;
+    tiff.Compression = COMPRESSION_ADOBE_DEFLATE;
+    tiff.Data.assign(std::size_t(2048) * 256, 0);
+    fixtures::GifSpec gif;
+    gif.ScreenWidth = gif.ScreenHeight = gif.Width = gif.Height = 2048;
+    gif.Colors = {{0, 0, 0}, {255, 255, 255}};
+    gif.Indices.assign(std::size_t(2048) * 2048, 0);
+    fixtures::JpegSpec jpeg;
+    jpeg.Width = jpeg.Height = 2048;
+    jpeg.Components = 1;
+    jpeg.InSpace = JCS_GRAYSCALE;
+    jpeg.Progressive = true;
+    jpeg.Quality = 10;
+    jpeg.Samples.assign(std::size_t(2048) * 2048, 0);
+    const std::pair<const char*, Bytes> files[] = {
+        {"png", fixtures::WritePng(png)},
+        {"tif", fixtures::WriteTiff(tiff)},
+        {"gif", fixtures::WriteGif(gif)},
+        {"jpg", fixtures::WriteJpeg(jpeg)},
+    };
+    for (const auto& [extension, bytes] : files) {
+        SCOPED_TRACE(testing::Message() << extension << ", " << bytes.size() << " bytes");
+        const TDecodedPicture p = DecodePictureData(bytes.data(), bytes.size(), extension);
+        EXPECT_EQ(p.Width, 2048);
+        EXPECT_EQ(p.Pixel(2047, 2047) & 0xFFFFFF, 0u);
+    }
+}
+
+TEST(CodecRegistry, ReadersClaimWhatTheyTakeBeforeTheyTakeIt) {
+    std::vector<std::uint32_t> colours(40 * 30, 0xFF336699u);
+    fixtures::PngSpec png;
+    png.Width = 40;
+    png.Height = 30;
+    png.Samples.assign(40 * 30 * 3, 7);
+    fixtures::JpegSpec jpeg;
+    jpeg.Width = 40;
+    jpeg.Height = 30;
+    jpeg.Progressive = true;
+    jpeg.Samples.assign(40 * 30 * 3, 7);
+    const std::uint64_t picture = 40 * 30 * 4;
+    const struct {
+        const char* Extension;
+        Bytes File;
+        std::uint64_t Least;
+    } cases[] = {
+        {"png", fixtures::WritePng(png), picture},
+        // and the coefficients of 5 x 4 blocks of three components
+        {"jpg", fixtures::WriteJpeg(jpeg), picture + 5 * 4 * 3 * 128},
+        // and GraphicsMagick's pixel cache
+        {"bmp", fixtures::WriteWithMagick(40, 30, colours, "BMP", false), picture + 40 * 30 * 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Extension);
+        const TClaimedDecode decoded = DecodeClaimed(c.File, c.Extension);
+        EXPECT_TRUE(decoded.Decoded);
+        EXPECT_GE(decoded.Asked, c.Least);
+
+        // A claim that cannot grow stops the reader before it takes the memory.
+        TDecodeBudget budget(1000);
+        TBudgetClaim other = budget.Claim(500);
+        TBudgetClaim claim = budget.Claim(0);
+        TDecodeOptions options;
+        options.Claim = &claim;
+        EXPECT_THROW(DecodePictureData(c.File.data(), c.File.size(), c.Extension, options),
+                     EClaimMustWait);
     }
 }

@@ -1,3 +1,4 @@
+#include "codecs/TDecodeBudget.h"
 #include "codecs/uExifOrientation.h"
 #include "tests/codecs/CodecFixtures.h"
 
@@ -60,4 +61,69 @@ TEST(ExifOrientation, DamagedBlocksMeanUpright) {
     bad[6 + 8 + 2] = 0x01; // and the first is another tag
     EXPECT_EQ(ParseExifOrientation(bad.data(), bad.size()), 1);
     EXPECT_EQ(ParseExifOrientation(nullptr, 100), 1);
+}
+
+namespace {
+
+// The upright picture made the plain way: each pixel looked up where it came from.
+TDecodedPicture TurnedByLookup(const TDecodedPicture& in, int orientation) {
+    const int w = in.Width, h = in.Height;
+    const bool swap = orientation >= 5;
+    TDecodedPicture out;
+    out.Width = swap ? h : w;
+    out.Height = swap ? w : h;
+    for (int y = 0; y < out.Height; ++y)
+        for (int x = 0; x < out.Width; ++x) {
+            const int from[9][2] = {{x, y},         {x, y}, {w - 1 - x, y}, {w - 1 - x, h - 1 - y},
+                                    {x, h - 1 - y}, {y, x}, {y, h - 1 - x}, {w - 1 - y, h - 1 - x},
+                                    {w - 1 - y, x}};
+            out.Pixels.push_back(in.Pixel(from[orientation][0], from[orientation][1]));
+        }
+    return out;
+}
+
+TDecodedPicture Counting(int w, int h) {
+    TDecodedPicture p;
+    p.Width = w;
+    p.Height = h;
+    for (int i = 0; i < w * h; ++i)
+        p.Pixels.push_back(std::uint32_t(i));
+    return p;
+}
+
+} // namespace
+
+TEST(ExifOrientation, InPlaceTurnsMatchTheLookupOnAnyShape) {
+    const int shapes[][2] = {{1, 1}, {1, 7}, {7, 1}, {2, 2}, {3, 7}, {64, 3}, {17, 23}, {40, 40}};
+    for (const auto& shape : shapes)
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            SCOPED_TRACE(testing::Message()
+                         << shape[0] << " x " << shape[1] << ", " << orientation);
+            const TDecodedPicture in = Counting(shape[0], shape[1]);
+            const TDecodedPicture want = TurnedByLookup(in, orientation);
+            TDecodedPicture turned = in;
+            const std::uint32_t* memory = turned.Pixels.data();
+            ApplyExifOrientation(turned, orientation);
+            EXPECT_EQ(turned.Width, want.Width);
+            EXPECT_EQ(turned.Pixels, want.Pixels);
+            EXPECT_EQ(turned.Pixels.data(), memory); // never a second picture
+
+            // Rows placed one by one as a reader delivers them end up alike.
+            std::vector<std::uint32_t> placed(in.Pixels.size());
+            for (int y = 0; y < in.Height; ++y)
+                PlaceOrientedRow(placed.data(), in.Pixels.data() + std::size_t(y) * in.Width,
+                                 std::size_t(in.Width), std::size_t(in.Height), std::size_t(y),
+                                 orientation);
+            EXPECT_EQ(placed, want.Pixels);
+        }
+}
+
+TEST(ExifOrientation, QuarterTurnsClaimABitPerPixel) {
+    TDecodeBudget budget(1 << 20);
+    for (int orientation : {3, 6}) {
+        TBudgetClaim claim = budget.Claim(0);
+        TDecodedPicture p = Counting(100, 30);
+        ApplyExifOrientation(p, orientation, &claim);
+        EXPECT_EQ(claim.Asked(), orientation == 6 ? 375u : 0u) << orientation;
+    }
 }

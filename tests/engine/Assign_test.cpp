@@ -119,6 +119,38 @@ TEST(TBitmap32Assign, DecodedPictureIsDrawnOverTheCurrentPixelsAndMadeOpaque) {
     EXPECT_EQ(Pixels(B), std::vector<TColor32>{0xFF404040});
 }
 
+TEST(TBitmap32Assign, AdoptedPixelsAreUsedInPlaceAndFreedLikeItsOwn) {
+    TBitmap32 B;
+    B.SetSize(4, 4);
+    B.SetDrawMode(dmBlend);
+    TChangeCount Count;
+    Count.Attach(B);
+    std::vector<TColor32> Given{0x80112233, 0xFF445566, 0x00778899, 0xFFAABBCC, 1, 2};
+    const TColor32* Memory = Given.data();
+    B.AdoptPixels(std::move(Given), 3, 2);
+    EXPECT_EQ(Count.Changes, 1);
+    EXPECT_EQ(B.Bits(), Memory); // not a copy
+    EXPECT_EQ(B.Width(), 3);
+    EXPECT_EQ(B.ClipRect(), TRect(0, 0, 3, 2));
+    EXPECT_EQ(B.Pixel(0, 1), 0xFFAABBCCu);
+    EXPECT_EQ(B.DrawMode(), dmBlend);
+
+    // The adopted memory behaves as the store's own: turned, resized, released.
+    B.Rotate90();
+    EXPECT_EQ(B.Width(), 2);
+    EXPECT_EQ(B.Pixel(1, 0), 0x80112233u);
+    B.AdoptPixels(std::vector<TColor32>{7}, 1, 1);
+    EXPECT_EQ(Pixels(B), std::vector<TColor32>{7});
+    B.SetSize(2, 1);
+    EXPECT_EQ(Pixels(B), (std::vector<TColor32>{0, 0}));
+
+    // Pixels that do not make the size are refused and the store is untouched.
+    EXPECT_THROW(B.AdoptPixels(std::vector<TColor32>(5), 2, 3), std::invalid_argument);
+    EXPECT_EQ(B.Width(), 2);
+    B.AdoptPixels({}, 0, 0);
+    EXPECT_TRUE(B.IsEmpty());
+}
+
 TEST(TBitmap32Assign, MakeOpaqueAndAssignToAPlatformBitmap) {
     TBitmap32 B;
     B.SetSize(2, 1);
