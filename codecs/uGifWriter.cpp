@@ -4,6 +4,8 @@
 
 #include <gif_lib.h>
 
+#include <omp.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -51,6 +53,21 @@ struct TQuantised {
     std::vector<std::uint8_t> Indices;
 };
 
+// libimagequant shares some of its work among OpenMP threads, whose waiting
+// threads spin: on a machine busy with other work that cost the photo grid's
+// save more than a second. On the sample it counts, one thread does the work
+// in a fraction of that. Set for the calling thread while it quantises.
+class TOneQuantiserThread {
+public:
+    TOneQuantiserThread() : FPrevious(omp_get_max_threads()) { omp_set_num_threads(1); }
+    ~TOneQuantiserThread() { omp_set_num_threads(FPrevious); }
+    TOneQuantiserThread(const TOneQuantiserThread&) = delete;
+    TOneQuantiserThread& operator=(const TOneQuantiserThread&) = delete;
+
+private:
+    int FPrevious;
+};
+
 // The quantiser's sample: every step-th row, and in each every step-th pixel,
 // starting one pixel further right on each sampled row so that the sample
 // does not line up with vertical patterns.
@@ -96,7 +113,11 @@ TQuantised Quantise(const TPixelView& picture, const TGifPlan& plan) {
             LIQ_OK)
             Fail("cannot set up the colour quantiser");
     liq_result* rawResult = nullptr;
-    const liq_error quantised = liq_image_quantize(image.get(), attr.get(), &rawResult);
+    liq_error quantised;
+    {
+        TOneQuantiserThread oneThread;
+        quantised = liq_image_quantize(image.get(), attr.get(), &rawResult);
+    }
     TLiqPtr<liq_result> result(rawResult);
     if (quantised == LIQ_OUT_OF_MEMORY)
         throw OutOfMemoryError("GIF writer");
