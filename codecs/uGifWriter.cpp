@@ -4,8 +4,6 @@
 
 #include <gif_lib.h>
 
-#include <omp.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -13,6 +11,13 @@
 #include <new>
 #include <string>
 #include <thread>
+
+// The OpenMP runtime that libimagequant runs on, linked by name (CMakeLists.txt)
+// so that a build with any compiler talks to that same one.
+extern "C" {
+int omp_get_max_threads(void);
+void omp_set_num_threads(int count);
+}
 
 namespace {
 
