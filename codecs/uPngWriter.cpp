@@ -16,11 +16,13 @@ namespace {
 // libpng's default limit on either side; readers built with it refuse more.
 constexpr int kMaxSide = std::min(PNG_USER_WIDTH_MAX, PNG_USER_HEIGHT_MAX);
 
-// Strips of image data between these sizes; a picture with less than two of
-// the smallest is deflated as one stream.
+// Strips of image data between these sizes, as many as kStrips where the
+// picture allows; a picture with less than two of the smallest is deflated as
+// one stream. The strips depend on the picture alone, so that every machine
+// writes the same file.
 constexpr std::size_t kMinStripBytes = 256 * 1024;
 constexpr std::size_t kMaxStripBytes = 1024 * 1024;
-constexpr int kStripsPerThread = 4;
+constexpr std::size_t kStrips = 16;
 // More threads than this would hold more strips in memory for little gain.
 constexpr int kMaxThreads = 8;
 
@@ -214,22 +216,19 @@ std::vector<std::uint8_t> EncodeInStrips(const TPixelView& picture, int level,
 
 TPngDeflatePlan PlanPngDeflate(int width, int height, int level, int cores) {
     TPngDeflatePlan plan;
-    if (level <= 0 || cores <= 1 || width <= 0 || height <= 0)
+    if (level <= 0 || width <= 0 || height <= 0)
         return plan;
     const std::size_t rowBytes = 1 + 3 * std::size_t(width);
     const std::size_t total = rowBytes * std::size_t(height);
     if (total < 2 * kMinStripBytes)
         return plan;
-    const int threads = std::min(cores, kMaxThreads);
-    const std::size_t stripBytes =
-        std::clamp(total / (std::size_t(kStripsPerThread) * std::size_t(threads)), kMinStripBytes,
-                   kMaxStripBytes);
+    const std::size_t stripBytes = std::clamp(total / kStrips, kMinStripBytes, kMaxStripBytes);
     const int rowsPerStrip = int(std::max<std::size_t>(1, stripBytes / rowBytes));
     const int strips = height / rowsPerStrip + (height % rowsPerStrip != 0 ? 1 : 0);
     if (strips < 2)
         return plan;
     plan.RowsPerStrip = rowsPerStrip;
-    plan.Threads = std::min(threads, strips);
+    plan.Threads = std::clamp(cores, 1, std::min(kMaxThreads, strips));
     return plan;
 }
 

@@ -21,9 +21,10 @@ struct TPngDeflatePlan {
 };
 
 // The plan EncodePng(picture, level) follows with `cores` processor cores:
-// strips of 256 KiB to 1 MiB of image data, at least four a core where the
-// picture allows, on up to 8 threads; one stream for level 0, one core or a
-// picture of less than 512 KiB of image data.
+// one stream for level 0 and for pictures of less than 512 KiB of image data;
+// otherwise strips of 256 KiB to 1 MiB, sixteen where the picture allows, on
+// as many threads as cores, up to 8. The strips, and so the file, do not
+// depend on the cores.
 TPngDeflatePlan PlanPngDeflate(int width, int height, int level, int cores);
 
 // Encodes red, green and blue of the picture; level is the zlib compression level
