@@ -24,7 +24,7 @@ namespace {
 constexpr int kMaxSide = 65535;
 constexpr int kPaletteSize = 256;
 // The least sample the quantiser counts colours in. Larger samples chose no
-// better palettes for photo grids and took up to ten times as long.
+// better palettes for photo grids and took many times as long.
 constexpr double kSamplePixels = 256 * 1024;
 constexpr int kBandRows = 128;
 constexpr int kMaxThreads = 8;

@@ -16,9 +16,9 @@ constexpr int kCellCount = kCellsPerSide * kCellsPerSide * kCellsPerSide;
 // The rows a band diffuses above itself, its indices thrown away.
 constexpr int kLeadRows = 8;
 // A pixel passes on its error less an eighth of its first 32 levels. All of
-// it gave the photo grids more grain than libimagequant's own remapping (about
-// 10 % more difference pixel by pixel); damped so, the small errors of smooth
-// areas leave less grain, and small areas keep their colour within 2 % of that
+// it gave the photo grids more grain than libimagequant's own remapping (5 to
+// 15 % more difference pixel by pixel); damped so, the small errors of smooth
+// areas leave less grain, and small areas keep their colour within 3 % of that
 // remapping. Large errors, where the palette is sparse, go on nearly whole, so
 // that the mix of colours there keeps the area's level.
 constexpr int kDampedLevels = 32;
