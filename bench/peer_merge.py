@@ -1,18 +1,25 @@
 #!/usr/bin/python3
-"""Times tessellon-merge beside other tools that build a grid of photos.
+"""Times tessellon-merge beside other tools that build a grid of photos, and
+our PNG and GIF saves beside Pillow's.
 
 Run through bench/peer_merge.sh, which installs the tools and the photos and
-builds tessellon-merge in Release. Two sub-commands:
+builds tessellon-merge and save_timer in Release. Three sub-commands:
 
-  peer_merge.py run --merge PATH [--rounds N] [--work DIR]
-      the benchmark: both grids, every tool, round robin, then the table;
+  peer_merge.py run --merge PATH --saver PATH [--rounds N] [--work DIR] [--part P]
+      the benchmark: both grids, every tool, round robin, then the table; then
+      the saves of the 48-photo grid as PNG at level 9 and as GIF, ours and
+      Pillow's in turn, and their table (--part merge or save runs one half);
   peer_merge.py pillow --rows R --cols C --cell WxH --space N --quality Q -o OUT FILES
       the Pillow peer, run as its own process so that its start-up counts as
-      the other tools' does.
+      the other tools' does;
+  peer_merge.py pillow-save INPUT png LEVEL OUTPUT | INPUT gif OUTPUT
+      Pillow's save of a picture, timed inside the process as save_timer
+      times ours; prints the seconds.
 
 Wall time is measured around each process; peak memory is the maximum
 resident set size that wait4() reports for it (for a tool run as several
-processes, the largest of them).
+processes, the largest of them). A save's time is the one the process prints:
+the encoding and writing of the file, without start-up and decoding.
 """
 
 import argparse
@@ -39,6 +46,10 @@ QUALITY = 90
 # tessellon-merge against the fastest peer, on the median wall time.
 TARGET_RATIO = 0.6
 TARGET_PEAK_MIB = 250.0
+
+# The saves of the 48-photo grid: name, the format's arguments of save_timer
+# and pillow-save, and the most our median save time may be against Pillow's.
+SAVES = [("PNG level 9", ["png", "9"], 0.5), ("GIF", ["gif"], 1.0)]
 
 
 def pillow_merge(argv):
@@ -68,6 +79,26 @@ def pillow_merge(argv):
             y = a.space + row * (ch + a.space) + (ch - im.height) // 2
             canvas.paste(im, (x, y))
     canvas.save(a.output, quality=a.quality)
+    return 0
+
+
+def pillow_save(argv):
+    from PIL import Image
+
+    if not ((len(argv) == 4 and argv[1] == "png") or (len(argv) == 3 and argv[1] == "gif")):
+        print("usage: peer_merge.py pillow-save INPUT png LEVEL OUTPUT | INPUT gif OUTPUT",
+              file=sys.stderr)
+        return 2
+    with Image.open(argv[0]) as im:
+        im.load()
+        if im.mode != "RGB":
+            im = im.convert("RGB")
+        start = time.perf_counter()
+        if argv[1] == "png":
+            im.save(argv[-1], format="PNG", compress_level=int(argv[2]))
+        else:
+            im.save(argv[-1], format="GIF")
+        print("%.6f" % (time.perf_counter() - start))
     return 0
 
 
@@ -113,16 +144,21 @@ def make_inputs(photos, count, folder):
     return files
 
 
-def run_process(argv):
+def run_process(argv, output=None):
     """(wall seconds, CPU seconds, peak RSS in KiB) of one process; raises on a
-    non-zero exit."""
+    non-zero exit. With output, a list, what the process printed is appended
+    to it (a few lines at most: it is read once the process has ended)."""
     start = time.perf_counter()
-    proc = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    proc = subprocess.Popen(argv, stdout=subprocess.DEVNULL if output is None else subprocess.PIPE,
+                            stderr=subprocess.PIPE)
     _, status, usage = os.wait4(proc.pid, 0)
     wall = time.perf_counter() - start
     proc.returncode = os.waitstatus_to_exitcode(status)
     err = proc.stderr.read().decode(errors="replace")
     proc.stderr.close()
+    if output is not None:
+        output.append(proc.stdout.read().decode(errors="replace"))
+        proc.stdout.close()
     if proc.returncode != 0:
         raise RuntimeError("%s exited with %d:\n%s" % (argv[0], proc.returncode, err[-2000:]))
     return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss
@@ -197,41 +233,8 @@ def picture_size(path):
         return "%dx%d" % im.size
 
 
-def run(argv):
-    p = argparse.ArgumentParser(prog="peer_merge.py run")
-    p.add_argument("--merge", required=True, help="the tessellon-merge executable")
-    p.add_argument("--rounds", type=int, default=5)
-    p.add_argument("--work", default="/tmp/tessellon-peer-merge")
-    p.add_argument("--only", help="time only the tools whose name contains one of these "
-                   "comma-separated words")
-    p.add_argument("--also", action="append", default=[], metavar="NAME=PATH",
-                   help="time another tessellon-merge build beside the rest (not a peer)")
-    a = p.parse_args(argv)
-
-    photos = select_photos()
-    print("%d distinct photos from %s" % (len(photos), ", ".join(PHOTO_PACKAGES)))
-    for grid in GRIDS:
-        n = grid[0] * grid[1]
-        if n > len(photos):
-            print("  the %d-photo grid reuses %d of them a second time (or more)"
-                  % (n, n - len(photos)))
-    os.makedirs(a.work, exist_ok=True)
-    # Debian's ImageMagick policy caps the pixel cache at 256 MiB of memory and
-    # 1 GiB of disk, too little for montage to hold 48 full-size photos; a
-    # policy of our own takes its place for this run.
-    policy_dir = os.path.join(a.work, "magick")
-    os.makedirs(policy_dir, exist_ok=True)
-    with open(os.path.join(policy_dir, "policy.xml"), "w") as f:
-        f.write('<policymap>\n'
-                '  <policy domain="resource" name="memory" value="16GiB"/>\n'
-                '  <policy domain="resource" name="map" value="16GiB"/>\n'
-                '  <policy domain="resource" name="disk" value="16GiB"/>\n'
-                '  <policy domain="resource" name="area" value="1GP"/>\n'
-                '</policymap>\n')
-    os.environ["MAGICK_CONFIGURE_PATH"] = policy_dir
-    out_dir = os.path.join(a.work, "out")
-    os.makedirs(out_dir, exist_ok=True)
-
+def run_merges(a, photos, out_dir):
+    """Times the merges of both grids; one verdict per grid."""
     also = [tuple(v.split("=", 1)) for v in a.also]
     plans = []
     for grid in GRIDS:
@@ -296,16 +299,120 @@ def run(argv):
             print("  target: at most %.1f x the fastest peer (%s) and %.0f MiB: %.2f x, %.1f MiB: %s"
                   % (TARGET_RATIO, fastest, TARGET_PEAK_MIB, ratio, peak,
                      "met" if ok else "MISSED"))
+    return verdicts
+
+
+def run_saves(a, photos, out_dir):
+    """Times our saves and Pillow's of the 48-photo grid; one verdict per format."""
+    rows, cols, cw, ch = GRIDS[0]
+    files = make_inputs(photos, rows * cols, os.path.join(a.work, "photos-%d" % (rows * cols)))
+    # The picture both save: the merge of the grid, kept losslessly.
+    grid = os.path.join(out_dir, "grid-%dx%d.png" % (cols, rows))
+    run_process([a.merge, "--quiet", "--rows", str(rows), "--cols", str(cols),
+                 "--cell", "%dx%d" % (cw, ch), "--space", str(SPACE), "--fit", "keep",
+                 "--fill", "#FFFFFF", "--bg", "#FFFFFF", "--format", "png", "--png-level", "1",
+                 "-o", grid] + files)
+    tools = {
+        "tessellon": [a.saver],
+        "Pillow": [sys.executable, os.path.abspath(__file__), "pillow-save"],
+    }
+    print("\nsaves: before: " + uptime())
+    times, walls, peaks, outs = {}, {}, {}, {}
+    for r in range(a.rounds):
+        for save, args, _ in SAVES:
+            names = list(tools)
+            shift = r % len(names)
+            for name in names[shift:] + names[:shift]:
+                ext = args[0]
+                out = os.path.join(out_dir, "save-%s-%s.%s" % (name, "-".join(args), ext))
+                printed = []
+                wall, _, peak = run_process(tools[name] + [grid] + args + [out], printed)
+                times.setdefault((save, name), []).append(float(printed[0].split()[0]))
+                walls.setdefault((save, name), []).append(wall)
+                peaks[(save, name)] = max(peaks.get((save, name), 0), peak)
+                outs[(save, name)] = out
+        print("round %d of %d done, %s" % (r + 1, a.rounds, uptime()), flush=True)
+    print("after: " + uptime())
+
+    verdicts = []
+    print("\nSaving the %d-photo grid (%s, merged by tessellon-merge); the save time is "
+          "the encoding and writing inside the process" % (rows * cols, picture_size(grid)))
+    print("  %-12s %-10s %9s %7s %7s %9s %10s %9s %9s" % ("format", "tool", "median s", "min s",
+                                                         "max s", "x Pillow", "process s",
+                                                         "peak MiB", "file KiB"))
+    for save, _, target in SAVES:
+        medians = {name: statistics.median(times[(save, name)]) for name in tools}
+        for name in tools:
+            t = times[(save, name)]
+            print("  %-12s %-10s %9.3f %7.3f %7.3f %9.2f %10.3f %9.1f %9.0f"
+                  % (save, name, medians[name], min(t), max(t), medians[name] / medians["Pillow"],
+                     statistics.median(walls[(save, name)]), peaks[(save, name)] / 1024.0,
+                     os.path.getsize(outs[(save, name)]) / 1024.0))
+        ratio = medians["tessellon"] / medians["Pillow"]
+        ok = ratio <= target
+        verdicts.append(ok)
+        print("  target: at most %.1f x Pillow's time: %.2f x: %s"
+              % (target, ratio, "met" if ok else "MISSED"))
+    return verdicts
+
+
+def run(argv):
+    p = argparse.ArgumentParser(prog="peer_merge.py run")
+    p.add_argument("--merge", required=True, help="the tessellon-merge executable")
+    p.add_argument("--saver", help="the save_timer executable (needed for the saves)")
+    p.add_argument("--part", choices=("merge", "save", "both"), default="both",
+                   help="time the merges, the saves or both (the default)")
+    p.add_argument("--rounds", type=int, default=5)
+    p.add_argument("--work", default="/tmp/tessellon-peer-merge")
+    p.add_argument("--only", help="time only the tools whose name contains one of these "
+                   "comma-separated words")
+    p.add_argument("--also", action="append", default=[], metavar="NAME=PATH",
+                   help="time another tessellon-merge build beside the rest (not a peer)")
+    a = p.parse_args(argv)
+    if a.part != "merge" and not a.saver:
+        p.error("the saves need --saver")
+
+    photos = select_photos()
+    print("%d distinct photos from %s" % (len(photos), ", ".join(PHOTO_PACKAGES)))
+    for grid in GRIDS:
+        n = grid[0] * grid[1]
+        if n > len(photos):
+            print("  the %d-photo grid reuses %d of them a second time (or more)"
+                  % (n, n - len(photos)))
+    os.makedirs(a.work, exist_ok=True)
+    # Debian's ImageMagick policy caps the pixel cache at 256 MiB of memory and
+    # 1 GiB of disk, too little for montage to hold 48 full-size photos; a
+    # policy of our own takes its place for this run.
+    policy_dir = os.path.join(a.work, "magick")
+    os.makedirs(policy_dir, exist_ok=True)
+    with open(os.path.join(policy_dir, "policy.xml"), "w") as f:
+        f.write('<policymap>\n'
+                '  <policy domain="resource" name="memory" value="16GiB"/>\n'
+                '  <policy domain="resource" name="map" value="16GiB"/>\n'
+                '  <policy domain="resource" name="disk" value="16GiB"/>\n'
+                '  <policy domain="resource" name="area" value="1GP"/>\n'
+                '</policymap>\n')
+    os.environ["MAGICK_CONFIGURE_PATH"] = policy_dir
+    out_dir = os.path.join(a.work, "out")
+    os.makedirs(out_dir, exist_ok=True)
+
+    verdicts = []
+    if a.part in ("merge", "both"):
+        verdicts += run_merges(a, photos, out_dir)
+    if a.part in ("save", "both"):
+        verdicts += run_saves(a, photos, out_dir)
     print("\noutputs in " + out_dir)
     return 0 if all(verdicts) else 3
 
 
 def main():
-    if len(sys.argv) < 2 or sys.argv[1] not in ("run", "pillow"):
+    if len(sys.argv) < 2 or sys.argv[1] not in ("run", "pillow", "pillow-save"):
         print(__doc__, file=sys.stderr)
         return 2
     if sys.argv[1] == "pillow":
         return pillow_merge(sys.argv[2:])
+    if sys.argv[1] == "pillow-save":
+        return pillow_save(sys.argv[2:])
     return run(sys.argv[2:])
 
 

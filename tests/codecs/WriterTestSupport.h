@@ -59,6 +59,53 @@ inline TDecodedPicture Noise(int width, int height) {
     });
 }
 
+// A merged grid of photo-like cells on white (the gap around and between the
+// cells): in each cell smooth colour gradients, a soft bright patch and a
+// horizon edge under a fine grain; deterministic.
+inline TDecodedPicture PhotoGrid(int cols, int rows, int cellWidth, int cellHeight, int gap) {
+    TDecodedPicture p;
+    p.Width = cols * cellWidth + (cols + 1) * gap;
+    p.Height = rows * cellHeight + (rows + 1) * gap;
+    p.Pixels.assign(std::size_t(p.Width) * std::size_t(p.Height), 0xFFFFFFFFu);
+    std::uint32_t state = 77;
+    auto next = [&state](double range) { // uniform in [-range, range]
+        state = state * 1664525u + 1013904223u;
+        return (double(state >> 8) / double(1u << 24) * 2.0 - 1.0) * range;
+    };
+    for (int cell = 0; cell < rows * cols; ++cell) {
+        const int x0 = gap + (cell % cols) * (cellWidth + gap);
+        const int y0 = gap + (cell / cols) * (cellHeight + gap);
+        double base[3], dx[3], dy[3], patch[3], below[3];
+        for (int c = 0; c < 3; ++c) {
+            base[c] = 128 + next(90);
+            dx[c] = next(100) / cellWidth;
+            dy[c] = next(100) / cellHeight;
+            patch[c] = 40 + next(40);
+            below[c] = next(60);
+        }
+        const double px = cellWidth * (0.5 + next(0.4)), py = cellHeight * (0.5 + next(0.4));
+        const double radius = (cellWidth + cellHeight) * (0.1 + next(0.05));
+        const double horizon = cellHeight * (0.6 + next(0.3));
+        for (int y = 0; y < cellHeight; ++y)
+            for (int x = 0; x < cellWidth; ++x) {
+                const double d2 = ((x - px) * (x - px) + (y - py) * (y - py)) / (radius * radius);
+                const double glow = 1.0 / (1.0 + d2);
+                const double grain = next(3);
+                std::uint32_t rgb = 0;
+                for (int c = 0; c < 3; ++c) {
+                    double v = base[c] + dx[c] * x + dy[c] * y + patch[c] * glow + grain + next(1);
+                    if (y > horizon)
+                        v += below[c];
+                    const int q = v < 0 ? 0 : v > 255 ? 255 : int(v);
+                    rgb = rgb << 8 | std::uint32_t(q);
+                }
+                p.Pixels[std::size_t(y0 + y) * std::size_t(p.Width) + std::size_t(x0 + x)] =
+                    0xFF000000u | rgb;
+            }
+    }
+    return p;
+}
+
 inline TDecodedPicture Decode(const Bytes& file, const char* format) {
     return DecodeWithMagick(file.data(), file.size(), format);
 }

@@ -34,7 +34,8 @@ std::set<std::size_t> CutPoints(std::size_t size) {
 // byte. The sanitizer build checks that nothing is freed twice or leaked on the
 // way out. A budget the file just fits leaves its bytes as they were.
 TEST(WriterFailure, EveryWriterStopsCleanlyWhereverItsOutputIsCut) {
-    // Noise makes files of several of the writers' internal chunks. Sixteen
+    // Noise makes files of several of the writers' internal chunks; the PNG
+    // writer makes them as one stream and in strips on two threads. Sixteen
     // colours scattered at random do the same for the GIF writer, whose colour
     // quantiser would take long over noise of every colour.
     const TDecodedPicture noise = Noise(160, 160);
@@ -50,6 +51,10 @@ TEST(WriterFailure, EveryWriterStopsCleanlyWhereverItsOutputIsCut) {
     const Case cases[] = {
         {"JPEG writer", [&] { return EncodeJpeg(noise, 100); }},
         {"PNG writer", [&] { return EncodePng(noise, 0); }},
+        {"PNG writer",
+         [&] {
+             return EncodePng(noise, 6, TPngDeflatePlan{7, 2});
+         }},
         {"GIF writer", [&] { return EncodeGif(speckles); }},
         {"BMP writer", [&] { return EncodeBmp(noise, 24); }},
     };
