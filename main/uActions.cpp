@@ -48,6 +48,8 @@ const std::vector<TActionSpec> kActions = {
     {"ActUpPic", "Edit", "Move Up", "", "", erGrid},
     {"ActDownPic", "Edit", "Move Down", "", "", erGrid},
     {"ActEditPic", "Tools", "Edit", "", "", erPicFile},
+    {"ActUndo", "Edit", "Undo", "Undo", "Ctrl+Z", erUndo},
+    {"ActRedo", "Edit", "Redo", "Redo", "Ctrl+Y;Ctrl+Shift+Z", erRedo},
 };
 
 // A menu: its caption, then pairs of (item caption, action name), a null action
@@ -62,6 +64,8 @@ const char* const kFileMenu[] = {"Create New Picture...",
                                  "ActExit",
                                  nullptr};
 const char* const kEditMenu[] = {
+    "",        "ActUndo",           "",          "ActRedo",         "-",
+    nullptr,
     "Reset",   "ActReset",          "Add Text",  "ActAddText",      "-",
     nullptr,   "Insert a Pictures", "ActAddPic", "Delete Selected", "ActDelPic",
     "Move Up", "ActUpPic",          "Move Down", "ActDownPic",      nullptr};
@@ -77,7 +81,13 @@ const char* const kToolsMenu[] = {
 const char* const kHelpMenu[] = {"Help Manual", "ActHelpManual", "Home Page",      "ActHomePage",
                                  "-",           nullptr,         "About Software", "ActAboutSoft",
                                  nullptr};
-const char* const kRotateMenu[] = {"Up One Level",
+const char* const kRotateMenu[] = {"",
+                                   "ActUndo",
+                                   "",
+                                   "ActRedo",
+                                   "-",
+                                   nullptr,
+                                   "Up One Level",
                                    "ActPictureUp",
                                    "Down One Level",
                                    "ActPictureDown",
@@ -148,6 +158,10 @@ bool RuleEnabled(TEnabledRule Rule, const TActionState& State) {
         return State.GridMode;
     case erPicFile:
         return State.PicFileExists;
+    case erUndo:
+        return State.CanUndo;
+    case erRedo:
+        return State.CanRedo;
     }
     return true;
 }
@@ -163,8 +177,11 @@ TMainActions::TMainActions(QWidget* Owner) : QObject(Owner), FOwner(Owner) {
         action->setObjectName(QString::fromLatin1(spec.Name));
         action->setProperty("category", QString::fromLatin1(spec.Category));
         action->setToolTip(QString::fromUtf8(spec.Hint));
-        if (*spec.Shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(spec.Shortcut)));
+        // Several shortcuts are separated by ";"; menus show the first.
+        QList<QKeySequence> keys;
+        for (const QString& key : QString::fromLatin1(spec.Shortcut).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            keys << QKeySequence(key);
+        action->setShortcuts(keys);
         // Shortcuts act anywhere in the main window, also while its menus and
         // tool bar are hidden.
         action->setShortcutContext(Qt::WindowShortcut);

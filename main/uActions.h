@@ -24,6 +24,8 @@ enum TEnabledRule {
     erCanvas,  // while the canvas is not empty
     erGrid,    // while the document is a grid
     erPicFile, // while CurrentPicFile names an existing file
+    erUndo,    // while there is a step to undo
+    erRedo,    // while there is a step to redo
 };
 
 // The document state UpdateActions looks at.
@@ -31,6 +33,8 @@ struct TActionState {
     bool CanvasEmpty = true;
     bool GridMode = false;
     bool PicFileExists = false;
+    bool CanUndo = false;
+    bool CanRedo = false;
 };
 
 bool RuleEnabled(TEnabledRule Rule, const TActionState& State);
@@ -41,7 +45,7 @@ struct TActionSpec {
     const char* Category;
     const char* Caption;
     const char* Hint;     // "" for none
-    const char* Shortcut; // "" for none
+    const char* Shortcut; // "" for none; several separated by ";"
     TEnabledRule Rule;
 };
 

@@ -18,6 +18,7 @@
 #include "main/uWelcomePicture.h"
 #include "main/uWindowSnap.h"
 #include "main/uZoomText.h"
+#include "document/uEditSteps.h"
 #include "document/uLayerGeometry.h"
 #include "document/uNewPicture.h"
 #include "layout/uResetPic.h"
@@ -416,6 +417,8 @@ void TfrmMain::UpdateActions() {
     state.GridMode = FDocument->GridMode;
     const std::string& file = FDocument->CurrentPicFile;
     state.PicFileExists = !file.empty() && QFileInfo(QString::fromStdString(file)).isFile();
+    state.CanUndo = FDocument->History.CanUndo();
+    state.CanRedo = FDocument->History.CanRedo();
     FActions->Update(state);
     LeftPanel->lbScale->setEnabled(!state.CanvasEmpty);
 }
@@ -511,6 +514,11 @@ void TfrmMain::WireLayerEditing() {
     ImgView->OnKeyUp = [this](TCustomImage32* Sender, int& Key, TShiftState Shift) {
         ImgViewKeyUp(Sender, Key, Shift);
     };
+    // One step of the history for each drag of the slider.
+    connect(LeftPanel->LayerOpacity, &QSlider::sliderPressed, this,
+            [this] { FDocument->History.CloseMerge(); });
+    connect(LeftPanel->LayerOpacity, &QSlider::sliderReleased, this,
+            [this] { FDocument->History.CloseMerge(); });
     connect(LeftPanel->LayerOpacity, &QSlider::valueChanged, this,
             [this] { RunCommand(this, [this] { LayerOpacityChange(); }); });
     connect(LeftPanel->cbCropped, &QCheckBox::clicked, this,
@@ -536,6 +544,8 @@ void TfrmMain::WireLayerEditing() {
         {"ActFlattenPicture", &TfrmMain::ActFlattenPictureExecute},
         {"ActScaledPicture", &TfrmMain::ActScaledPictureExecute},
         {"ActAutoFit", &TfrmMain::ActAutoFitExecute},
+        {"ActUndo", &TfrmMain::ActUndoExecute},
+        {"ActRedo", &TfrmMain::ActRedoExecute},
     };
     for (const auto& c : commands)
         FActions->SetHandler(QString::fromLatin1(c.Name), [this, h = c.Handler] { (this->*h)(); });
@@ -651,6 +661,46 @@ void TfrmMain::ScaleComboChange() {
 
 void TfrmMain::ActDeletePictureExecute() {
     FDocument->DeleteSelectedLayer();
+}
+
+namespace {
+
+// After a step of the list was undone or redone: the list's rebuild follows,
+// or is no longer wanted.
+void FollowListStep(TDocumentStep* Step, bool Undone, const std::function<void()>& Start,
+                    const std::function<void()>& Cancel) {
+    if (!Step || !Step->ChangesList())
+        return;
+    if (Step->ListWantsRebuild(Undone))
+        Start();
+    else
+        Cancel();
+}
+
+} // namespace
+
+void TfrmMain::ActUndoExecute() {
+    FollowListStep(
+        FDocument->Undo(), true, [this] { StartReload(); }, [this] { CancelReload(); });
+}
+
+void TfrmMain::ActRedoExecute() {
+    FollowListStep(
+        FDocument->Redo(), false, [this] { StartReload(); }, [this] { CancelReload(); });
+}
+
+void TfrmMain::HistoryChanged() {
+    // Only Undo and Redo follow at once; the other commands keep their states
+    // until UpdateActions runs.
+    const TEditHistory& h = FDocument->History;
+    const auto show = [this](const char* Name, const char* Verb, bool Can, const std::string& Step) {
+        QAction* action = Action(QString::fromLatin1(Name));
+        action->setText(QString::fromLatin1(Verb) +
+                        (Can ? QLatin1Char(' ') + QString::fromStdString(Step) : QString()));
+        action->setEnabled(Can);
+    };
+    show("ActUndo", "Undo", h.CanUndo(), h.UndoName());
+    show("ActRedo", "Redo", h.CanRedo(), h.RedoName());
 }
 
 void TfrmMain::ActAutoFitExecute() {

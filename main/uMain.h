@@ -89,6 +89,10 @@ public:
     void cbCroppedClick();
     void ScaleComboChange();
 
+    // Undo and redo of the document's steps.
+    void ActUndoExecute();
+    void ActRedoExecute();
+
     // The layer commands.
     void ActBringFrontExecute() { FDocument->BringSelectedToFront(); }
     void ActSendBackExecute() { FDocument->SendSelectedToBack(); }
@@ -204,6 +208,8 @@ public:
     void Progress(int Done, int Total) override;
     // The list viewer shows the thumbnails again.
     void PictureListChanged() override;
+    // The Undo and Redo commands name their steps and follow the history.
+    void HistoryChanged() override;
 
 protected:
     void showEvent(QShowEvent* Event) override;

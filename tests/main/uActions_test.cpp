@@ -55,7 +55,7 @@ TEST_F(Commands, EnabledStatesFollowTheDocument) {
     // At start, before any New.
     std::set<QString> atStart = canvas;
     atStart.insert(grid.begin(), grid.end());
-    atStart.insert(QStringLiteral("ActEditPic"));
+    atStart.insert({QStringLiteral("ActEditPic"), QStringLiteral("ActUndo"), QStringLiteral("ActRedo")});
     ExpectDisabledExactly(*win, atStart);
     EXPECT_FALSE(win->LeftPanel->lbScale->isEnabled());
     QMenu* edit = MainMenu(*win, QStringLiteral("&Edit"));
@@ -100,8 +100,9 @@ TEST_F(Commands, EnabledStatesFollowTheDocument) {
 
     // After an empty New: the canvas commands, not the grid ones.
     win->UpdateActions();
+    // The rebuild can be undone; nothing can be redone.
     std::set<QString> afterEmpty = grid;
-    afterEmpty.insert(QStringLiteral("ActEditPic"));
+    afterEmpty.insert({QStringLiteral("ActEditPic"), QStringLiteral("ActRedo")});
     ExpectDisabledExactly(*win, afterEmpty);
     EXPECT_TRUE(win->LeftPanel->lbScale->isEnabled());
 
@@ -110,14 +111,14 @@ TEST_F(Commands, EnabledStatesFollowTheDocument) {
     doc.PicFileList = Pictures(3);
     win->RebuildPicture();
     win->UpdateActions();
-    ExpectDisabledExactly(*win, {QStringLiteral("ActEditPic")});
+    ExpectDisabledExactly(*win, {QStringLiteral("ActEditPic"), QStringLiteral("ActRedo")});
     EXPECT_TRUE(MenuItem(edit, QStringLiteral("Insert a Pictures"))->isEnabled());
     EXPECT_TRUE(win->findChild<QToolButton*>(QStringLiteral("BtnHelp"))->isEnabled());
 
     // The editor follows whether CurrentPicFile names an existing file.
     doc.CurrentPicFile = doc.PicFileList[0];
     win->UpdateActions();
-    ExpectDisabledExactly(*win, {});
+    ExpectDisabledExactly(*win, {QStringLiteral("ActRedo")});
     EXPECT_TRUE(win->findChild<QToolButton*>(QStringLiteral("BtnEditpic"))->isEnabled());
     doc.CurrentPicFile = pictureDir.path().toStdString();
     win->UpdateActions();
@@ -139,7 +140,10 @@ TEST_F(Commands, MenusShowTheirActionsInOrder) {
               {"-", nullptr},
               {"Exit", "ActExit"}}},
             {"&Edit",
-             {{"Reset", "ActReset"},
+             {{"", "ActUndo"}, // captions of their own: "Undo <step>"
+              {"", "ActRedo"},
+              {"-", nullptr},
+              {"Reset", "ActReset"},
               {"Add Text", "ActAddText"},
               {"-", nullptr},
               {"Insert a Pictures", "ActAddPic"},
@@ -176,6 +180,7 @@ TEST_F(Commands, MenusShowTheirActionsInOrder) {
     all.CanvasEmpty = false;
     all.GridMode = true;
     all.PicFileExists = true;
+    all.CanUndo = all.CanRedo = true;
     win->ActMain().Update(all);
     // New ends with UpdateActions, which keeps them so for a grid with a
     // picture chosen.
@@ -199,10 +204,10 @@ TEST_F(Commands, MenusShowTheirActionsInOrder) {
                 EXPECT_TRUE(items[i]->isSeparator()) << i;
                 continue;
             }
-            EXPECT_EQ(items[i]->text().section(QLatin1Char('\t'), 0, 0),
-                      QString::fromUtf8(caption));
             QAction* action = win->Action(QString::fromLatin1(actionName));
             ASSERT_NE(action, nullptr) << actionName;
+            EXPECT_EQ(items[i]->text().section(QLatin1Char('\t'), 0, 0),
+                      *caption ? QString::fromUtf8(caption) : action->text());
             // The shortcut is shown in the menu, from its action.
             EXPECT_EQ(items[i]->text().section(QLatin1Char('\t'), 1),
                       action->shortcut().toString(QKeySequence::NativeText))
@@ -218,6 +223,9 @@ TEST_F(Commands, MenusShowTheirActionsInOrder) {
 
     // The canvas's pop-up menu.
     const std::vector<std::pair<const char*, const char*>> popup = {
+        {"Undo", "ActUndo"},
+        {"Redo", "ActRedo"},
+        {"-", nullptr},
         {"Up One Level", "ActPictureUp"},
         {"Down One Level", "ActPictureDown"},
         {"-", nullptr},
@@ -234,7 +242,10 @@ TEST_F(Commands, MenusShowTheirActionsInOrder) {
             EXPECT_TRUE(items[i]->isSeparator());
             continue;
         }
-        EXPECT_EQ(items[i]->text(), QString::fromUtf8(popup[std::size_t(i)].first));
+        // Undo and Redo name their step after the verb.
+        EXPECT_TRUE(items[i]->text().section(QLatin1Char('\t'), 0, 0).startsWith(
+            QString::fromUtf8(popup[std::size_t(i)].first)))
+            << items[i]->text().toStdString();
         QSignalSpy spy(win->Action(QString::fromLatin1(popup[std::size_t(i)].second)),
                        &QAction::triggered);
         items[i]->trigger();
@@ -272,6 +283,7 @@ TEST_F(Commands, ToolBarButtonsShowAndRunTheirActions) {
     all.CanvasEmpty = false;
     all.GridMode = true;
     all.PicFileExists = true;
+    all.CanUndo = all.CanRedo = true;
     win->ActMain().Update(all);
     // New ends with UpdateActions, which keeps them so for a grid with a
     // picture chosen.
@@ -331,9 +343,12 @@ TEST_F(Commands, ShortcutsActAnywhereInTheWindowWhileEnabled) {
     QSignalSpy delPic(win->Action(QStringLiteral("ActDelPic")), &QAction::triggered);
 
     QTest::keyClick(win->LeftPanel->ScaleCombo, Qt::Key_N, Qt::ControlModifier);
-    // The offscreen platform does not give the activation back after the wizard.
-    win->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
+    // The offscreen platform does not give the activation back after the
+    // wizard, and may hand it to the hidden wizard late: the test takes it back.
+    ASSERT_TRUE(WaitFor([&] { return !win->frmWizard->isVisible(); }));
+    QCoreApplication::processEvents();
+    QApplication::setActiveWindow(win.get());
+    ASSERT_EQ(QApplication::activeWindow(), win.get());
     QTest::keyClick(win.get(), Qt::Key_F1);
     // Both need a canvas or a grid, which there is not yet.
     QTest::keyClick(win.get(), Qt::Key_S, Qt::ControlModifier);
@@ -446,23 +461,27 @@ TEST(CommandTable, EveryActionOnceWithItsShortcut) {
     std::set<std::string> names;
     for (const TActionSpec& spec : ActionTable())
         EXPECT_TRUE(names.insert(spec.Name).second) << spec.Name;
-    EXPECT_EQ(names.size(), 32u);
+    EXPECT_EQ(names.size(), 34u);
     EXPECT_EQ(std::string(ActionTable().front().Name), "ActFileNew");
-    EXPECT_EQ(std::string(ActionTable().back().Name), "ActEditPic");
+    EXPECT_EQ(std::string(ActionTable().back().Name), "ActRedo");
     MainTestApp();
     QWidget owner;
     TMainActions actions(&owner);
     EXPECT_EQ(actions.objectName(), QStringLiteral("ActMain"));
-    EXPECT_EQ(owner.actions().size(), 32);
+    EXPECT_EQ(owner.actions().size(), 34);
     const std::vector<std::pair<const char*, QKeySequence>> keys = {
         {"ActFileNew", QKeySequence(Qt::CTRL | Qt::Key_N)},
         {"ActSave", QKeySequence(Qt::CTRL | Qt::Key_S)},
         {"ActHelpManual", QKeySequence(Qt::Key_F1)},
-        {"ActDelPic", QKeySequence(Qt::Key_Delete)}};
+        {"ActDelPic", QKeySequence(Qt::Key_Delete)},
+        {"ActUndo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {"ActRedo", QKeySequence(Qt::CTRL | Qt::Key_Y)}};
     int withShortcut = 0;
     for (QAction* a : actions.Actions())
         withShortcut += a->shortcut().isEmpty() ? 0 : 1;
-    EXPECT_EQ(withShortcut, 4);
+    EXPECT_EQ(withShortcut, 6);
+    EXPECT_EQ(actions.Action(QStringLiteral("ActRedo"))->shortcuts().value(1),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     for (const auto& [name, key] : keys)
         EXPECT_EQ(actions.Action(QString::fromLatin1(name))->shortcut(), key) << name;
 }
