@@ -7,35 +7,44 @@ void TEditHistory::Push(std::unique_ptr<TEditStep> Step) {
         return;
     // The undone steps can no longer be done again.
     while (FSteps.size() > FPosition) {
-        FKeptBytes -= FSteps.back()->KeptBytes();
+        FKeptBytes -= FCounted.back();
         FSteps.pop_back();
+        FCounted.pop_back();
     }
     if (FSavedPosition != kNoSave && FSavedPosition > FPosition)
         FSavedPosition = kNoSave;
-    if (FMergeOpen && FPosition > 0 && FSavedPosition != FPosition) {
-        TEditStep& top = *FSteps[FPosition - 1];
-        const std::size_t before = top.KeptBytes();
-        if (top.Absorb(*Step)) {
-            FKeptBytes = FKeptBytes - before + top.KeptBytes();
+    if (FPosition > 0 && FSavedPosition != FPosition &&
+        (FMergeOpen || FSteps[FPosition - 1]->AwaitsFollowUp())) {
+        if (FSteps[FPosition - 1]->Absorb(*Step)) {
+            Recount(FPosition - 1);
+            Trim();
             return;
         }
     }
-    FKeptBytes += Step->KeptBytes();
+    FCounted.push_back(Step->KeptBytes());
+    FKeptBytes += FCounted.back();
     FSteps.push_back(std::move(Step));
     FPosition = FSteps.size();
     FMergeOpen = true;
     Trim();
 }
 
+void TEditHistory::Recount(std::size_t Index) {
+    const std::size_t now = FSteps[Index]->KeptBytes();
+    FKeptBytes = FKeptBytes - FCounted[Index] + now;
+    FCounted[Index] = now;
+}
+
 void TEditHistory::Trim() {
     std::size_t dropped = 0;
-    while (FKeptBytes > FLimit && FSteps.size() - dropped > 1) {
-        FKeptBytes -= FSteps[dropped]->KeptBytes();
+    while (FKeptBytes > FLimit && FSteps.size() - dropped > 1 && dropped < FPosition) {
+        FKeptBytes -= FCounted[dropped];
         ++dropped;
     }
     if (dropped == 0)
         return;
     FSteps.erase(FSteps.begin(), FSteps.begin() + long(dropped));
+    FCounted.erase(FCounted.begin(), FCounted.begin() + long(dropped));
     FPosition -= dropped;
     if (FSavedPosition != kNoSave)
         FSavedPosition = FSavedPosition >= dropped ? FSavedPosition - dropped : kNoSave;
@@ -56,6 +65,7 @@ TEditStep* TEditHistory::Undo() {
     TEditStep* step = FSteps[FPosition - 1].get();
     step->Undo();
     --FPosition;
+    Recount(FPosition);
     return step;
 }
 
@@ -66,11 +76,13 @@ TEditStep* TEditHistory::Redo() {
     TEditStep* step = FSteps[FPosition].get();
     step->Redo();
     ++FPosition;
+    Recount(FPosition - 1);
     return step;
 }
 
 void TEditHistory::Clear() {
     FSteps.clear();
+    FCounted.clear();
     FPosition = 0;
     FKeptBytes = 0;
     FMergeOpen = false;

@@ -21,6 +21,9 @@ public:
     // Takes Next into this step (the same kind of change, continued: another
     // arrow press on the same layer, a slider still held); true when it did.
     virtual bool Absorb(const TEditStep& /*Next*/) { return false; }
+    // True while the step waits for the step that completes it (a list change
+    // for its rebuild), which it absorbs even after an undo or redo.
+    virtual bool AwaitsFollowUp() const { return false; }
 };
 
 class TEditHistory {
@@ -51,6 +54,11 @@ public:
     bool IsSaved() const;
 
     std::size_t Count() const { return FSteps.size(); }
+    // A new bound for the kept pictures; the oldest steps go at once if needed.
+    void SetKeptBytesLimit(std::size_t Bytes) {
+        FLimit = Bytes;
+        Trim();
+    }
     std::size_t KeptBytes() const { return FKeptBytes; }
 
 private:
@@ -58,7 +66,12 @@ private:
     // step always stays).
     void Trim();
 
+    // Bytes of pictures a step keeps changes as it is undone and done again
+    // (a delete keeps its layer only while done): what was last counted.
+    void Recount(std::size_t Index);
+
     std::vector<std::unique_ptr<TEditStep>> FSteps;
+    std::vector<std::size_t> FCounted;
     std::size_t FPosition = 0; // steps below it are done, from it on undone
     std::size_t FKeptBytes = 0;
     std::size_t FLimit;

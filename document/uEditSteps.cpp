@@ -19,8 +19,7 @@ std::size_t TPictureState::Bytes() const {
     for (const auto& layer : Layers)
         if (const auto* b = dynamic_cast<const TBitmapLayer*>(layer.get()))
             bytes += std::size_t(b->Bitmap().Width()) * std::size_t(b->Bitmap().Height()) * 4;
-    for (const QImage& t : Thumbnails)
-        bytes += std::size_t(t.sizeInBytes());
+    // The thumbnails are shared with the lists they came from and small.
     return bytes;
 }
 
@@ -230,8 +229,9 @@ class TLayerInOutStep : public TDocumentStep {
 public:
     TLayerInOutStep(TMergeDocument& D, const std::string& Name, TRemovedEntry Entry)
         : TDocumentStep(D, Name), FEntry(std::move(Entry)) {}
+    // The layer's picture while the step holds it out of the document.
     std::size_t KeptBytes() const override {
-        const auto* b = dynamic_cast<const TBitmapLayer*>(FLayer);
+        const auto* b = dynamic_cast<const TBitmapLayer*>(FOwned.get());
         return b ? std::size_t(b->Bitmap().Width()) * std::size_t(b->Bitmap().Height()) * 4 : 0;
     }
     bool ChangesList() const override { return FEntry.Index >= 0; }
@@ -348,6 +348,7 @@ public:
     // Without its rebuild, the list done again waits for one; taken back, it
     // matches the picture again.
     bool ListWantsRebuild(bool Undone) const override { return !Undone && !FRebuilt; }
+    bool AwaitsFollowUp() const override { return !FRebuilt; }
     // The rebuild that the list's change led to becomes part of it.
     bool Absorb(const TEditStep& Next) override {
         auto* rebuild = dynamic_cast<TWholeStep*>(const_cast<TEditStep*>(&Next));

@@ -727,7 +727,8 @@ void TfrmMain::ActAddPicExecute() {
         QDir::toNativeSeparators(QFileInfo(OpenPicDlg->Files.first()).absolutePath())
             .toStdString());
     FDocument->WhenIdle([this, files] {
-        FDocument->AddPictures(files);
+        FDocument->RecordListChange("Insert Pictures",
+                                    [&] { return FDocument->AddPictures(files) > 0; });
         StartReload();
     });
 }
@@ -737,7 +738,11 @@ void TfrmMain::ActDelPicExecute() {
     if (i < 0)
         return;
     FDocument->WhenIdle([this, i] {
-        if (FDocument->DeleteListEntry(i))
+        bool deleted = false;
+        FDocument->RecordListChange("Delete Selected", [&] {
+            return deleted = FDocument->DeleteListEntry(i);
+        });
+        if (deleted)
             StartReload();
     });
 }
@@ -745,7 +750,10 @@ void TfrmMain::ActDelPicExecute() {
 void TfrmMain::ActUpPicExecute() {
     const int i = LeftPanel->lvPicList->SelectedIndex();
     FDocument->WhenIdle([this, i] {
-        if (!FDocument->MoveListEntry(i, -1))
+        bool moved = false;
+        FDocument->RecordListChange("Move Up",
+                                    [&] { return moved = FDocument->MoveListEntry(i, -1); });
+        if (!moved)
             return;
         LeftPanel->lvPicList->SetSelectedIndex(i - 1);
         StartReload();
@@ -755,7 +763,10 @@ void TfrmMain::ActUpPicExecute() {
 void TfrmMain::ActDownPicExecute() {
     const int i = LeftPanel->lvPicList->SelectedIndex();
     FDocument->WhenIdle([this, i] {
-        if (!FDocument->MoveListEntry(i, 1))
+        bool moved = false;
+        FDocument->RecordListChange("Move Down",
+                                    [&] { return moved = FDocument->MoveListEntry(i, 1); });
+        if (!moved)
             return;
         LeftPanel->lvPicList->SetSelectedIndex(i + 1);
         StartReload();
@@ -865,15 +876,18 @@ void TfrmMain::MakeNewPicture() {
     try {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         const bool grid = frmWizard->GridFlag();
-        StartNewPicture(*FDocument, grid, frmWizard->PictureFiles(),
-                        TMergeLayout::FromOption(IniOption));
-        if (grid) {
-            frmWizard->ClearPictures();
-            LeftPanel->ShowPage(0);
-        } else {
-            LeftPanel->ShowPage(1);
-        }
-        RebuildPicture();
+        // One step: undoing it brings back the picture that was there.
+        FDocument->RecordWholeChange("New Picture", [&] {
+            StartNewPicture(*FDocument, grid, frmWizard->PictureFiles(),
+                            TMergeLayout::FromOption(IniOption));
+            if (grid) {
+                frmWizard->ClearPictures();
+                LeftPanel->ShowPage(0);
+            } else {
+                LeftPanel->ShowPage(1);
+            }
+            RebuildPicture();
+        });
     } catch (...) {
         end();
         throw;
@@ -896,7 +910,7 @@ void TfrmMain::ActResetExecute() {
         return;
     }
     CancelReload();
-    RebuildPicture();
+    FDocument->RecordWholeChange("Reset", [this] { RebuildPicture(); });
 }
 
 // TDocumentView
