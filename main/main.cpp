@@ -5,6 +5,7 @@
 #include "pictures/uPicLib.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QIcon>
 #include <QPixmap>
 
@@ -82,5 +83,13 @@ int main(int argc, char* argv[]) {
     TfrmMain frmMain;
     CloseOnTerminationSignals(&frmMain);
     frmMain.show();
+    // Pictures given on the command line (or by a file manager's "Open with")
+    // make a grid at once, once the window is up.
+    std::vector<std::string> args;
+    for (const QString& arg : QCoreApplication::arguments().mid(1))
+        args.push_back(arg.toStdString());
+    const std::vector<std::string> pictures = PictureArguments(args);
+    if (!pictures.empty())
+        QTimer::singleShot(0, &frmMain, [&frmMain, pictures] { frmMain.OpenPictures(pictures); });
     return app.exec();
 }

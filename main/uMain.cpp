@@ -23,6 +23,7 @@
 #include "document/uNewPicture.h"
 #include "layout/uResetPic.h"
 #include "layout/uWizard.h"
+#include "pictures/uPicLib.h"
 #include "settings/uAppPaths.h"
 #include "settings/uIniOption.h"
 
@@ -53,6 +54,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -886,6 +888,38 @@ void TfrmMain::MakeNewPicture() {
             } else {
                 LeftPanel->ShowPage(1);
             }
+            RebuildPicture();
+        });
+    } catch (...) {
+        end();
+        throw;
+    }
+    end();
+}
+
+void TfrmMain::OpenPictures(const std::vector<std::string>& Files) {
+    // One readable picture is enough to go on; each is tried at a thumbnail's
+    // small decode, and the search stops at the first that loads.
+    const bool anyReadable = std::any_of(Files.begin(), Files.end(), [](const std::string& f) {
+        TBitmap probe(pf24bit);
+        int w = 0, h = 0;
+        return LoadPictureForFit(f, probe, TMergeDocument::kThumbnailWidth,
+                                 TMergeDocument::kThumbnailHeight, 0, w, h);
+    });
+    if (!anyReadable) {
+        ShowErrorMessage(this, QStringLiteral("None of the pictures given could be read."));
+        return;
+    }
+    CancelReload();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto end = [this] {
+        QApplication::restoreOverrideCursor();
+        UpdateActions();
+    };
+    try {
+        FDocument->RecordWholeChange("New Picture", [&] {
+            StartNewPicture(*FDocument, true, Files, TMergeLayout::FromOption(IniOption));
+            LeftPanel->ShowPage(0);
             RebuildPicture();
         });
     } catch (...) {

@@ -158,6 +158,10 @@ public:
     void AddTextLayer(const QString& Text);
     TfrmTextInput* frmTextInput = nullptr;
     // New and Reset.
+    // Pictures given on the command line: a grid of them in the order given,
+    // with the layout of the settings, as New makes one after its wizard. When
+    // none can be read, a message says so and the welcome page stays.
+    void OpenPictures(const std::vector<std::string>& Files);
     // The New command: offers to save an unsaved picture, then makes an empty
     // picture or a grid with the creation wizard.
     void ActFileNewExecute();

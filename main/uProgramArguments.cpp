@@ -29,3 +29,19 @@ TProgramAnswer AnswerProgramArguments(const std::vector<std::string>& Args) {
     }
     return answer;
 }
+
+std::vector<std::string> PictureArguments(const std::vector<std::string>& Args) {
+    std::vector<std::string> files;
+    bool optionsEnd = false;
+    for (const std::string& arg : Args) {
+        if (!optionsEnd && arg == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        if (!optionsEnd && arg.size() > 1 && arg[0] == '-')
+            continue;
+        if (!arg.empty())
+            files.push_back(arg);
+    }
+    return files;
+}

@@ -17,3 +17,7 @@ struct TProgramAnswer {
 // Looks at the arguments (without the program name) for --help/-h and
 // --version; the first one found decides.
 TProgramAnswer AnswerProgramArguments(const std::vector<std::string>& Args);
+
+// The pictures to open, in the order given: every argument that is no option
+// (Qt has taken its own by then), and everything after "--".
+std::vector<std::string> PictureArguments(const std::vector<std::string>& Args);

@@ -24,4 +24,10 @@ TEST(ProgramArguments, HelpAndVersionEndTheProgramOtherArgumentsDoNot) {
     }
 }
 
+TEST(ProgramArguments, PicturesAreTheArgumentsThatAreNoOptions) {
+    EXPECT_EQ(PictureArguments({"a.jpg", "-style", "b c.png", "--", "-d.png", "--"}),
+              (std::vector<std::string>{"a.jpg", "b c.png", "-d.png", "--"}));
+    EXPECT_TRUE(PictureArguments({"--whatever", ""}).empty());
+}
+
 } // namespace
