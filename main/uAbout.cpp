@@ -14,6 +14,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr int kClientWidth = 399;
@@ -35,8 +38,11 @@ QLabel* Link(QWidget* Parent, const char* Name, const QString& Text) {
 
 } // namespace
 
-QImage TfrmAbout::TitlePicture() {
-    QImage image(240, 23, QImage::Format_ARGB32_Premultiplied);
+QImage TfrmAbout::TitlePicture(qreal Scale) {
+    Scale = std::max<qreal>(1, Scale);
+    QImage image(int(std::ceil(240 * Scale)), int(std::ceil(23 * Scale)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(Scale);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -80,7 +86,8 @@ TfrmAbout::TfrmAbout(QWidget* Parent, const QString& AppFolder, TDesktopLauncher
     panelLeft->setVisible(!logo.isNull());
 
     Image1 = Named(new QLabel(this), "Image1");
-    Image1->setPixmap(QPixmap::fromImage(TitlePicture()));
+    // Drawn at the screen's own resolution, sharp on high-density screens.
+    Image1->setPixmap(QPixmap::fromImage(TitlePicture(devicePixelRatioF())));
     Image1->setFixedSize(240, 23);
 
     auto* labelVerT = Named(new QLabel(QStringLiteral("Version"), this), "LabelVerT");

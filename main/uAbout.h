@@ -22,6 +22,7 @@ public:
     QLabel* LinkLabelUrlEmail;
     QPushButton* btnAboutYes;
 
-    // The title picture, 240 x 23, drawn on a transparent ground.
-    static QImage TitlePicture();
+    // The title picture, 240 x 23, drawn on a transparent ground at Scale
+    // device pixels per pixel.
+    static QImage TitlePicture(qreal Scale = 1);
 };
