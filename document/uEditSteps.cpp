@@ -106,42 +106,21 @@ void PutPicture(TMergeDocument& Document, TPictureState& State) {
 
 namespace {
 
-class TLocationStep : public TDocumentStep {
+// A layer's value set to one of two states (a location, an opacity, ...). A
+// continued step takes the next continued one for the same layer and value
+// into itself: arrow presses, a slider still held.
+template <typename TValue> class TTwoStateStep : public TDocumentStep {
 public:
-    TLocationStep(TMergeDocument& D, TPositionedLayer* Layer, const TRectF& Before,
-                  const TRectF& After, const std::string& Name, bool Continued)
-        : TDocumentStep(D, Name), FLayer(Layer), FBefore(Before), FAfter(After),
-          FContinued(Continued) {}
-    void Undo() override { FDocument.PlaceLayer(FLayer, FBefore); }
-    void Redo() override { FDocument.PlaceLayer(FLayer, FAfter); }
-    TCustomLayer* Touched(bool) const override { return FLayer; }
-    bool Absorb(const TEditStep& Next) override {
-        const auto* next = dynamic_cast<const TLocationStep*>(&Next);
-        if (!FContinued || !next || !next->FContinued || next->FLayer != FLayer ||
-            next->FName != FName)
-            return false;
-        FAfter = next->FAfter;
-        return true;
-    }
-
-private:
-    TPositionedLayer* FLayer;
-    TRectF FBefore, FAfter;
-    bool FContinued;
-};
-
-class TValueStep : public TDocumentStep {
-public:
-    TValueStep(TMergeDocument& D, TCustomLayer* Layer, int Before, int After,
-               const std::string& Name, bool Continued,
-               std::function<void(TCustomLayer*, int)> Apply)
-        : TDocumentStep(D, Name), FLayer(Layer), FBefore(Before), FAfter(After),
-          FContinued(Continued), FApply(std::move(Apply)) {}
+    TTwoStateStep(TMergeDocument& D, TCustomLayer* Layer, TValue Before, TValue After,
+                  const std::string& Name, bool Continued,
+                  std::function<void(TCustomLayer*, const TValue&)> Apply)
+        : TDocumentStep(D, Name), FLayer(Layer), FBefore(std::move(Before)),
+          FAfter(std::move(After)), FContinued(Continued), FApply(std::move(Apply)) {}
     void Undo() override { FApply(FLayer, FBefore); }
     void Redo() override { FApply(FLayer, FAfter); }
     TCustomLayer* Touched(bool) const override { return FLayer; }
     bool Absorb(const TEditStep& Next) override {
-        const auto* next = dynamic_cast<const TValueStep*>(&Next);
+        const auto* next = dynamic_cast<const TTwoStateStep*>(&Next);
         if (!FContinued || !next || !next->FContinued || next->FLayer != FLayer ||
             next->FName != FName)
             return false;
@@ -151,9 +130,9 @@ public:
 
 private:
     TCustomLayer* FLayer;
-    int FBefore, FAfter;
+    TValue FBefore, FAfter;
     bool FContinued;
-    std::function<void(TCustomLayer*, int)> FApply;
+    std::function<void(TCustomLayer*, const TValue&)> FApply;
 };
 
 class TOrderStep : public TDocumentStep {
@@ -390,15 +369,20 @@ private:
 std::unique_ptr<TDocumentStep> LocationStep(TMergeDocument& Document, TPositionedLayer* Layer,
                                             const TRectF& Before, const TRectF& After,
                                             const std::string& Name, bool Continued) {
-    return std::make_unique<TLocationStep>(Document, Layer, Before, After, Name, Continued);
+    return std::make_unique<TTwoStateStep<TRectF>>(
+        Document, Layer, Before, After, Name, Continued,
+        [&Document](TCustomLayer* l, const TRectF& r) {
+            Document.PlaceLayer(static_cast<TPositionedLayer*>(l), r);
+        });
 }
 
 std::unique_ptr<TDocumentStep> ValueStep(TMergeDocument& Document, TCustomLayer* Layer,
                                          int Before, int After, const std::string& Name,
                                          bool Continued,
                                          std::function<void(TCustomLayer*, int)> Apply) {
-    return std::make_unique<TValueStep>(Document, Layer, Before, After, Name, Continued,
-                                        std::move(Apply));
+    return std::make_unique<TTwoStateStep<int>>(
+        Document, Layer, Before, After, Name, Continued,
+        [Apply = std::move(Apply)](TCustomLayer* l, const int& v) { Apply(l, v); });
 }
 
 std::unique_ptr<TDocumentStep> OrderStep(TMergeDocument& Document, TCustomLayer* Layer,

@@ -219,3 +219,16 @@ protected:
         return files;
     }
 };
+
+// A window already started, and its document.
+class StartedWindowTest : public MainWindowTest {
+protected:
+    std::unique_ptr<TfrmMain> win;
+    TMergeDocument* doc = nullptr;
+
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        win = Start();
+        doc = &win->Document();
+    }
+};

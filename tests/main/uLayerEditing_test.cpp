@@ -12,16 +12,8 @@
 
 namespace {
 
-class LayerEditing : public MainWindowTest {
+class LayerEditing : public StartedWindowTest {
 protected:
-    std::unique_ptr<TfrmMain> win;
-    TMergeDocument* doc = nullptr;
-
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        win = Start();
-        doc = &win->Document();
-    }
 
     // An empty canvas with one 100 x 50 picture at (10, 20), selected; its
     // top-left pixel is red, the rest blue.

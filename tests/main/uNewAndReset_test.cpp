@@ -59,16 +59,8 @@ public:
     }
 };
 
-class NewAndReset : public MainWindowTest {
+class NewAndReset : public StartedWindowTest {
 protected:
-    std::unique_ptr<TfrmMain> win;
-    TMergeDocument* doc = nullptr;
-
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        win = Start();
-        doc = &win->Document();
-    }
     QAction* Action(const char* name) { return win->Action(QString::fromLatin1(name)); }
 
     // Page 1 to page 3 of a grid with Sample, then the files added.

@@ -9,15 +9,10 @@
 
 namespace {
 
-class UndoCommands : public MainWindowTest {
+class UndoCommands : public StartedWindowTest {
 protected:
-    std::unique_ptr<TfrmMain> win;
-    TMergeDocument* doc = nullptr;
-
     void SetUp() override {
-        MainWindowTest::SetUp();
-        win = Start();
-        doc = &win->Document();
+        StartedWindowTest::SetUp();
         doc->GridMode = true;
         doc->AddPictures(Pictures(4));
         win->RebuildPicture();
