@@ -17,6 +17,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kPictureSize = 16;
@@ -44,10 +46,12 @@ QPen Stroke(const QColor& C) {
 
 } // namespace
 
-QImage TextInputPicture(TTextInputPicture Which) {
-    QImage image(kPictureSize, kPictureSize, QImage::Format_ARGB32_Premultiplied);
+QImage TextInputPicture(TTextInputPicture Which, int Scale) {
+    Scale = std::max(1, Scale);
+    QImage image(kPictureSize * Scale, kPictureSize * Scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
+    p.scale(Scale, Scale);
     switch (Which) {
     case tipSetFont:
         // An orange letter F on a white tile, in whole-pixel bars.
@@ -75,7 +79,17 @@ QImage TextInputPicture(TTextInputPicture Which) {
         p.drawLine(QPointF(12, 4), QPointF(4, 12));
         break;
     }
+    p.end();
+    image.setDevicePixelRatio(Scale);
     return image;
+}
+
+QIcon TextInputIcon(TTextInputPicture Which) {
+    // One drawing for each common screen scale, so that no picture is blown up.
+    QIcon icon;
+    for (int scale = 1; scale <= 3; ++scale)
+        icon.addPixmap(QPixmap::fromImage(TextInputPicture(Which, scale)));
+    return icon;
 }
 
 // ---- The font dialog ----
@@ -174,7 +188,7 @@ TfrmTextInput::TfrmTextInput(QWidget* Parent, TFont* TextFont)
         button->setGeometry(b.Left, 2, 25, 25);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::StrongFocus);
-        button->setIcon(QIcon(QPixmap::fromImage(TextInputPicture(b.Picture))));
+        button->setIcon(TextInputIcon(b.Picture));
         button->setIconSize(QSize(kPictureSize, kPictureSize));
         button->setToolTip(QString::fromLatin1(b.Hint));
         *b.Button = button;

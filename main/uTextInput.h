@@ -43,9 +43,12 @@ private:
     QColor FColor;
 };
 
-// The pictures of the three buttons, 16 x 16, drawn in code.
+// The pictures of the three buttons, 16 x 16, drawn in code. Scale draws the
+// same picture at that many device pixels per pixel, for high-density screens
+// (its device pixel ratio says so); the icon holds scales 1 to 3.
 enum TTextInputPicture { tipSetFont, tipAdd, tipCancel };
-QImage TextInputPicture(TTextInputPicture Which);
+QImage TextInputPicture(TTextInputPicture Which, int Scale = 1);
+QIcon TextInputIcon(TTextInputPicture Which);
 
 class TfrmTextInput : public QWidget {
     Q_OBJECT

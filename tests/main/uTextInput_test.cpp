@@ -100,6 +100,22 @@ TEST_F(TextInput, ButtonPictures) {
             EXPECT_EQ(img.pixel(2, 13), qRgb(255, 255, 255));
         else
             EXPECT_EQ(qAlpha(img.pixel(8, 1)), 0);
+
+        // On a screen at 200 % the same picture is drawn with twice the
+        // pixels, not blown up: smooth strokes are finer than a doubled 1x
+        // picture's steps.
+        const QImage sharp = TextInputPicture(p.Which, 2).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(sharp.size(), QSize(32, 32));
+        EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
+        if (!p.WhiteGround) {
+            EXPECT_NE(sharp, img.scaled(32, 32)) << int(p.Which);
+        }
+        int sharpInk = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                sharpInk += QColor(sharp.pixel(x, y)) == p.Ink;
+        EXPECT_GT(sharpInk, 2 * ink) << int(p.Which);
+        EXPECT_EQ(TextInputIcon(p.Which).availableSizes().size(), 3);
     }
 }
 
