@@ -15,6 +15,7 @@
 #include "main/uSaveCommand.h"
 #include "main/uSaveDialog.h"
 #include "main/uTextInput.h"
+#include "main/TWelcomeImage.h"
 #include "main/uWelcomePicture.h"
 #include "main/uWindowSnap.h"
 #include "main/uZoomText.h"
@@ -174,7 +175,7 @@ void TfrmMain::CreateControls() {
 
     PageListMain = Named(new QStackedWidget(client), "PageListMain");
     plWelcome = Named(new QWidget(PageListMain), "plWelcome");
-    ImageBG = Named(new TImage32(plWelcome), "ImageBG");
+    ImageBG = Named(new TWelcomeImage(plWelcome), "ImageBG");
     ImageBG->SetColor(clWhite);
     ImageBG->SetBitmapAlign(baCenter);
     ImageBG->SetScaleMode(smNormal);
@@ -289,6 +290,10 @@ void TfrmMain::FirstShow() {
     try {
         if (LoadWelcomePicture(ImageBG->Bitmap(), FAppFolder, IniOption.DesktopBg)) {
             ImageBG->Bitmap().SetDrawMode(dmBlend);
+            // The drawing for screens at 200 %, when the picture comes with one.
+            ImageBG->SetSharpPicture(LoadSharpPicture(
+                FindDesktopPicture(FAppFolder, IniOption.DesktopBg), 2,
+                ImageBG->Bitmap().Width(), ImageBG->Bitmap().Height()));
             ImageBG->Invalidate();
         }
     } catch (const std::exception& e) {

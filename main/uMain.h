@@ -22,6 +22,7 @@ class QStackedWidget;
 class QToolBar;
 class TCustomImage32;
 class TImage32;
+class TWelcomeImage;
 class TImgView32;
 class TLeftPanel;
 class TMainActions;
@@ -182,7 +183,7 @@ public:
     QStackedWidget* PageListMain;
     QWidget* plWelcome;
     QWidget* plImgView;
-    TImage32* ImageBG;
+    TWelcomeImage* ImageBG;
     TImgView32* ImgView;
     TLeftPanel* LeftPanel;
     QFrame* CoolBarMain;

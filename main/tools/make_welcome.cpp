@@ -1,5 +1,6 @@
 // Draws the pictures of the welcome page into the folder given as the only
-// argument: MainBG1.bmp, MainBG2.bmp and MainBG3.bmp.
+// argument: MainBG1.bmp, MainBG2.bmp and MainBG3.bmp, and the same drawings
+// with twice the pixels for high-density screens (MainBG1@2x.png...).
 #include <QColor>
 #include <QDir>
 #include <QFont>
@@ -38,14 +39,15 @@ void DrawTitle(QPainter& p, const QColor& Ink, const QColor& Soft) {
 }
 
 // Soft blue: a grid of rounded tiles in a fan of hues, as the cells of a merged picture.
-QImage Tiles() {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+QImage Tiles(int Scale) {
+    QImage image(kWidth * Scale, kHeight * Scale, QImage::Format_RGB32);
     QPainter p(&image);
+    p.scale(Scale, Scale);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient bg(0, 0, 0, kHeight);
     bg.setColorAt(0.0, QColor(0xf4, 0xf8, 0xfc));
     bg.setColorAt(1.0, QColor(0xd6, 0xe4, 0xf2));
-    p.fillRect(image.rect(), bg);
+    p.fillRect(QRect(0, 0, kWidth, kHeight), bg);
     const int cols = 6, rows = 3, cell = 44, gap = 8;
     const int left = (kWidth - (cols * cell + (cols - 1) * gap)) / 2;
     const int top = 42;
@@ -67,14 +69,15 @@ QImage Tiles() {
 }
 
 // Warm: a band of hexagons over a peach-to-rose gradient.
-QImage Hexagons() {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+QImage Hexagons(int Scale) {
+    QImage image(kWidth * Scale, kHeight * Scale, QImage::Format_RGB32);
     QPainter p(&image);
+    p.scale(Scale, Scale);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient bg(0, 0, kWidth, kHeight);
     bg.setColorAt(0.0, QColor(0xff, 0xf1, 0xe6));
     bg.setColorAt(1.0, QColor(0xf9, 0xd3, 0xd6));
-    p.fillRect(image.rect(), bg);
+    p.fillRect(QRect(0, 0, kWidth, kHeight), bg);
     const double radius = 26.0;
     const double w = std::sqrt(3.0) * radius;
     QPolygonF hex;
@@ -97,14 +100,15 @@ QImage Hexagons() {
 }
 
 // Deep teal: a mosaic of squares turned on their corners, lit from the middle.
-QImage Mosaic() {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+QImage Mosaic(int Scale) {
+    QImage image(kWidth * Scale, kHeight * Scale, QImage::Format_RGB32);
     QPainter p(&image);
+    p.scale(Scale, Scale);
     p.setRenderHint(QPainter::Antialiasing);
     QRadialGradient bg(kWidth / 2.0, kHeight / 2.5, kWidth * 0.75);
     bg.setColorAt(0.0, QColor(0x2c, 0x7a, 0x7b));
     bg.setColorAt(1.0, QColor(0x12, 0x33, 0x3d));
-    p.fillRect(image.rect(), bg);
+    p.fillRect(QRect(0, 0, kWidth, kHeight), bg);
     const double step = 34.0;
     for (int r = 0; r < 6; ++r)
         for (int c = 0; c < 18; ++c) {
@@ -135,14 +139,23 @@ int main(int argc, char* argv[]) {
     }
     const struct {
         const char* Name;
-        QImage Picture;
-    } pictures[] = {
-        {"MainBG1.bmp", Tiles()}, {"MainBG2.bmp", Hexagons()}, {"MainBG3.bmp", Mosaic()}};
+        QImage (*Draw)(int Scale);
+    } pictures[] = {{"MainBG1", Tiles}, {"MainBG2", Hexagons}, {"MainBG3", Mosaic}};
     for (const auto& picture : pictures) {
-        const QString file = folder.filePath(QString::fromLatin1(picture.Name));
-        if (!picture.Picture.save(file, "BMP")) {
-            std::fprintf(stderr, "make_welcome: cannot write %s\n", file.toLocal8Bit().constData());
-            return 1;
+        const QString name = QString::fromLatin1(picture.Name);
+        const struct {
+            QString File;
+            int Scale;
+            const char* Format;
+        } outputs[] = {{name + QStringLiteral(".bmp"), 1, "BMP"},
+                       {name + QStringLiteral("@2x.png"), 2, "PNG"}};
+        for (const auto& output : outputs) {
+            const QString file = folder.filePath(output.File);
+            if (!picture.Draw(output.Scale).save(file, output.Format)) {
+                std::fprintf(stderr, "make_welcome: cannot write %s\n",
+                             file.toLocal8Bit().constData());
+                return 1;
+            }
         }
     }
     return 0;

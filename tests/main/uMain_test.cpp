@@ -2,6 +2,7 @@
 
 #include "engine/TImgView32.h"
 #include "main/TLeftPanel.h"
+#include "main/TWelcomeImage.h"
 #include "main/uActions.h"
 #include "settings/TIniDocument.h"
 #include "tests/document/TestFiles.h"
