@@ -278,6 +278,7 @@ struct JpegSpec {
     bool Arithmetic = false;
     int Quality = 100;
     Bytes Exif;              // with the "Exif\0\0" prefix
+    bool HalfChroma = false; // chroma sampled at half the luma's both ways, as cameras do
     std::vector<std::uint8_t> Samples;
     std::vector<jpeg_scan_info> Scans; // a progression of its own; empty: the library's
 };
@@ -298,9 +299,10 @@ inline Bytes WriteJpeg(const JpegSpec& spec) {
     if (spec.FileSpace != JCS_UNKNOWN)
         jpeg_set_colorspace(&c, spec.FileSpace);
     jpeg_set_quality(&c, spec.Quality, TRUE);
-    // No chroma subsampling, so that small blocks keep their colour.
+    // No chroma subsampling unless asked, so that small blocks keep their colour.
     for (int i = 0; i < c.num_components; ++i)
-        c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
+        c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor =
+            spec.HalfChroma && i == 0 ? 2 : 1;
     if (spec.Progressive)
         jpeg_simple_progression(&c);
     if (!spec.Scans.empty()) {
