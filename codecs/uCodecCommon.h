@@ -47,8 +47,9 @@ struct TDecodeOptions {
     // in this order of preference: the JPEG thumbnail embedded in the file's EXIF
     // block, turned by the photo's orientation, when it is at least that size and
     // has the photo's shape; for a progressive file read at 1/8, the picture as
-    // its DC scans alone give it, the rest of the file unread; else the picture as
-    // without this. FullWidth and FullHeight of the result are the photo's.
+    // its DC scans give it, with only the AC scans that show at that scale read
+    // (those of chroma sampled at half the luma's) and nothing after the DC
+    // refinement; else the picture as without this. FullWidth and FullHeight of the result are the photo's.
     std::function<TThumbnailSize(int FullWidth, int FullHeight)> ThumbnailNeeds;
     // The claim on the decode budget that the reader adds its memory to before
     // it takes it: the file's bytes, the picture, the libraries' own buffers.

@@ -41,12 +41,28 @@ struct TJpegProgress {
     std::uint64_t FirstSent[MAX_COMPONENTS];
 };
 
+// A stretch of the file's bytes.
+struct TByteSpan {
+    const std::uint8_t* Data;
+    std::size_t Size;
+};
+
+// Hands libjpeg the stretches one after another, as if the bytes between them
+// were not in the file.
+struct TSpanSource {
+    jpeg_source_mgr Pub;
+    const TByteSpan* Spans;
+    std::size_t Count;
+    std::size_t Next; // the stretch handed over next
+};
+
 // Everything the two decoding steps share; plain data only, so that nothing with
 // a destructor lives between setjmp and longjmp.
 struct TJpegSession {
     jpeg_decompress_struct Info;
     TJpegError Error;
     TJpegProgress Progress;
+    TSpanSource Source;
     bool Created;
     int Orientation;
     bool MultipleScans; // libjpeg keeps the coefficients of the whole picture
@@ -234,14 +250,60 @@ bool DcScansRead(const jpeg_decompress_struct& info) {
     return true;
 }
 
+void SpanSourceNothing(j_decompress_ptr) {}
+
+boolean SpanSourceFill(j_decompress_ptr cinfo) {
+    TSpanSource* source = reinterpret_cast<TSpanSource*>(cinfo->src);
+    if (source->Next < source->Count) {
+        source->Pub.next_input_byte = source->Spans[source->Next].Data;
+        source->Pub.bytes_in_buffer = source->Spans[source->Next].Size;
+        ++source->Next;
+        return TRUE;
+    }
+    // Past the end: what libjpeg's own memory source does, a warning that
+    // stops decoding here.
+    static const JOCTET kEnd[2] = {0xFF, JPEG_EOI};
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    source->Pub.next_input_byte = kEnd;
+    source->Pub.bytes_in_buffer = 2;
+    return TRUE;
+}
+
+void SpanSourceSkip(j_decompress_ptr cinfo, long count) {
+    while (count > 0) {
+        if (std::size_t(count) <= cinfo->src->bytes_in_buffer) {
+            cinfo->src->next_input_byte += count;
+            cinfo->src->bytes_in_buffer -= std::size_t(count);
+            return;
+        }
+        count -= long(cinfo->src->bytes_in_buffer);
+        cinfo->src->bytes_in_buffer = 0;
+        SpanSourceFill(cinfo);
+    }
+}
+
 // Step two for a thumbnail of a progressive file at 1/8, where a block's pixel
 // is its DC coefficient (and chroma sampled at half the luma's takes three AC
-// coefficients besides): the file is read scan by scan in buffered-image mode
-// until the DC scans are all in, and the picture they give is put out. The scans
-// after them are never read; the scans before are watched as always.
-bool JpegReadDcPixels(TJpegSession* s, std::uint32_t* out, std::uint32_t* row) {
+// coefficients besides): the stretches of the file that DcScanSpans chose are
+// read scan by scan in buffered-image mode until the DC scans are all in, and
+// the picture they give is put out. The scans after them are never read; the
+// scans before are watched as always.
+bool JpegReadDcPixels(TJpegSession* s, const TByteSpan* spans, std::size_t count,
+                      std::uint32_t* out, std::uint32_t* row) {
     if (setjmp(s->Error.Jump))
         return false;
+    TSpanSource& source = s->Source;
+    source.Pub.init_source = SpanSourceNothing;
+    source.Pub.fill_input_buffer = SpanSourceFill;
+    source.Pub.skip_input_data = SpanSourceSkip;
+    source.Pub.resync_to_restart = jpeg_resync_to_restart;
+    source.Pub.term_source = SpanSourceNothing;
+    source.Pub.bytes_in_buffer = 0;
+    source.Pub.next_input_byte = nullptr;
+    source.Spans = spans;
+    source.Count = count;
+    source.Next = 0;
+    s->Info.src = &source.Pub;
     s->Info.buffered_image = TRUE;
     jpeg_start_decompress(&s->Info);
     for (;;) {
@@ -305,6 +367,150 @@ TCodecFailure FailureOf(int code) {
 
 [[noreturn]] void ThrowJpeg(const TJpegSession& s) {
     throw ECodecError(FailureOf(s.Error.Code), std::string("JPEG: ") + s.Error.Message);
+}
+
+// ---- The scans a thumbnail at 1/8 needs ----
+
+[[noreturn]] void ThrowCorrupt(const char* message) {
+    throw ECodecError(TCodecFailure::Corrupt, std::string("JPEG: ") + message);
+}
+
+// The side of the blocks that a component's 8 x 8 blocks are put out as.
+int ScaledBlockSide(const jpeg_component_info& component) {
+#if JPEG_LIB_VERSION >= 70
+    return std::max(component.DCT_h_scaled_size, component.DCT_v_scaled_size);
+#else
+    return component.DCT_scaled_size;
+#endif
+}
+
+// The progression of a file's scans, checked as libjpeg and JpegProgress check
+// the scans they read, for the scans passed over unread.
+class TScanProgression {
+public:
+    explicit TScanProgression(int Components) : FComponents(Components) {
+        for (auto& bits : FBits)
+            std::fill(std::begin(bits), std::end(bits), -1);
+    }
+
+    // A scan of the components (indexes) with its spectral band and bits.
+    void Add(const int* components, int count, int Ss, int Se, int Ah, int Al) {
+        if (++FScans > kMaxJpegScans)
+            ThrowCorrupt("too many scans");
+        const bool dc = Ss == 0;
+        if (count < 1 || count > MAX_COMPS_IN_SCAN || Se < Ss || Se >= DCTSIZE2 || Al > 13 ||
+            (dc && Se != 0) || (!dc && count != 1) || (Ah != 0 && Al != Ah - 1))
+            ThrowCorrupt("bad progression");
+        for (int i = 0; i < count; ++i) {
+            const int c = components[i];
+            if (!dc && FBits[c][0] < 0)
+                ThrowCorrupt("AC coefficients before their DC");
+            for (int k = Ss; k <= Se; ++k) {
+                if (Ah != std::max(FBits[c][k], 0) || (Ah == 0 && FBits[c][k] >= 0))
+                    ThrowCorrupt("coefficients sent again or refined out of turn");
+                FBits[c][k] = Al;
+            }
+        }
+    }
+    // Every component's DC coefficients whole.
+    bool DcComplete() const {
+        for (int c = 0; c < FComponents; ++c)
+            if (FBits[c][0] != 0)
+                return false;
+        return true;
+    }
+
+private:
+    int FComponents;
+    int FScans = 0;
+    int FBits[MAX_COMPONENTS][DCTSIZE2]; // as libjpeg's coef_bits: -1 before the first scan
+};
+
+// Where the entropy-coded data that starts at at ends: the first marker after
+// it (stuffed zeros and restart markers belong to the data), or the end.
+std::size_t EndOfScanData(const std::uint8_t* data, std::size_t size, std::size_t at) {
+    while (at < size) {
+        const void* found = std::memchr(data + at, 0xFF, size - at);
+        if (found == nullptr)
+            return size;
+        at = std::size_t(static_cast<const std::uint8_t*>(found) - data);
+        std::size_t next = at + 1;
+        while (next < size && data[next] == 0xFF) // fill bytes before a marker
+            ++next;
+        if (next >= size)
+            return size;
+        if (data[next] != 0 && (data[next] < JPEG_RST0 || data[next] > JPEG_RST0 + 7))
+            return at;
+        at = next + 1;
+    }
+    return size;
+}
+
+// The stretches of a progressive file that a thumbnail at 1/8 reads, from start,
+// where libjpeg stopped after the first scan's header: every segment up to the
+// scan that completes the DC coefficients, less the AC scans of components that
+// show only their DC at this scale (luma, and chroma sampled as the luma), then
+// the end marker. Those AC scans are most of the file; their headers are checked
+// as though they were read. Throws ECodecError when the progression is damaged
+// or the file ends first.
+std::vector<TByteSpan> DcScanSpans(const jpeg_decompress_struct& info, const std::uint8_t* data,
+                                   std::size_t size, std::size_t start) {
+    static const std::uint8_t kEnd[2] = {0xFF, JPEG_EOI};
+    TScanProgression progression(info.num_components);
+    int components[MAX_COMPS_IN_SCAN] = {};
+    for (int i = 0; i < info.comps_in_scan; ++i)
+        components[i] = info.cur_comp_info[i]->component_index;
+    progression.Add(components, info.comps_in_scan, info.Ss, info.Se, info.Ah, info.Al);
+    std::size_t at = EndOfScanData(data, size, start);
+    std::vector<TByteSpan> spans{{data + start, at - start}};
+    while (!progression.DcComplete()) {
+        std::size_t marker = at;
+        while (marker + 1 < size && data[marker + 1] == 0xFF)
+            ++marker;
+        if (marker + 2 > size || data[marker] != 0xFF)
+            ThrowCorrupt("the file ends inside the picture");
+        const std::uint8_t code = data[marker + 1];
+        if (code == JPEG_EOI)
+            break; // the DC coefficients never completed: as far as they go
+        if (code == 0x01 || (code >= JPEG_RST0 && code <= JPEG_RST0 + 7)) {
+            spans.push_back({data + marker, 2}); // no length: libjpeg judges it
+            at = marker + 2;
+            continue;
+        }
+        if (marker + 4 > size)
+            ThrowCorrupt("the file ends inside the picture");
+        const std::size_t length = std::size_t(data[marker + 2]) << 8 | data[marker + 3];
+        if (length < 2 || length > size - marker - 2)
+            ThrowCorrupt("the file ends inside the picture");
+        const std::size_t end = marker + 2 + length;
+        if (code != 0xDA) { // tables and the like, for the scans kept
+            spans.push_back({data + marker, end - marker});
+            at = end;
+            continue;
+        }
+        const std::uint8_t* header = data + marker + 4;
+        const int count = length >= 3 ? header[0] : 0;
+        if (count < 1 || count > MAX_COMPS_IN_SCAN || length != 6 + 2 * std::size_t(count))
+            ThrowCorrupt("bad scan header");
+        bool shown = false; // a component that shows more than its DC
+        for (int i = 0; i < count; ++i) {
+            int index = 0;
+            while (index < info.num_components &&
+                   info.comp_info[index].component_id != header[1 + 2 * i])
+                ++index;
+            if (index == info.num_components)
+                ThrowCorrupt("a scan of a component not in the frame");
+            components[i] = index;
+            shown = shown || ScaledBlockSide(info.comp_info[index]) > 1;
+        }
+        const std::uint8_t* band = header + 1 + 2 * count;
+        progression.Add(components, count, band[0], band[1], band[2] >> 4, band[2] & 15);
+        at = EndOfScanData(data, size, end);
+        if (band[0] == 0 || shown)
+            spans.push_back({data + marker, at - marker});
+    }
+    spans.push_back({kEnd, 2});
+    return spans;
 }
 
 // What the frame header tells of a JPEG stream.
@@ -517,8 +723,15 @@ TDecodedPicture DecodeJpegStream(const std::uint8_t* data, std::size_t size,
         ClaimDecodeBytes(options, std::uint64_t(width) * 4);
         row.resize(static_cast<std::size_t>(width));
     }
-    if (!(dcOnly ? JpegReadDcPixels : JpegReadPixels)(s.get(), picture.Pixels.data(), row.data()))
+    if (dcOnly) {
+        const std::size_t start = std::size_t(s->Info.src->next_input_byte - data);
+        const std::vector<TByteSpan> spans = DcScanSpans(s->Info, data, size, start);
+        if (!JpegReadDcPixels(s.get(), spans.data(), spans.size(), picture.Pixels.data(),
+                              row.data()))
+            ThrowJpeg(*s);
+    } else if (!JpegReadPixels(s.get(), picture.Pixels.data(), row.data())) {
         ThrowJpeg(*s);
+    }
     picture.Drawn = true;
     if (picture.Width != fullWidth || picture.Height != fullHeight) {
         picture.FullWidth = fullWidth;

@@ -401,6 +401,16 @@ Bytes RepeatScan(const Bytes& file, std::size_t index) {
     return out;
 }
 
+// The file with the data of scan index cut to its first byte.
+Bytes StarveScan(const Bytes& file, std::size_t index) {
+    const ScanSpan scan = Scans(file).at(index);
+    const std::size_t data = scan.Begin + 2 + (std::size_t(file[scan.Begin + 2]) << 8 |
+                                               file[scan.Begin + 3]);
+    Bytes out(file.begin(), file.begin() + long(data) + 1);
+    out.insert(out.end(), file.begin() + long(scan.End), file.end());
+    return out;
+}
+
 // A photo-like colour picture: smooth light, sharp edges and colour changes.
 JpegSpec Photo(int width, int height) {
     JpegSpec s;
@@ -523,6 +533,33 @@ TEST(JpegThumbnail, ProgressiveFilesAtAnEighthStopAfterTheirDcScans) {
     EXPECT_THROW(DecodeForThumbnail(cut, {1, 1}, TJpegScale::Quarter), ECodecError);
 }
 
+TEST(JpegThumbnail, AcScansThatDoNotShowAtAnEighthArePassedOverUnread) {
+    // The library's progression sends luma AC bands and the chroma's first AC
+    // pass before the DC refinement. At 1/8 luma shows only its DC, so its AC
+    // scans are skipped; half-sampled chroma shows three AC coefficients, so
+    // its scans are read. A scan without its data tells which were read.
+    JpegSpec spec = Photo(256, 192);
+    spec.Progressive = true;
+    spec.HalfChroma = true;
+    const Bytes whole = fixtures::WriteJpeg(spec);
+    const std::vector<ScanSpan> scans = Scans(whole);
+    std::size_t luma = 0, chroma = 0;
+    for (std::size_t i = 0; i < scans.size(); ++i) {
+        if (scans[i].Ss == 1 && scans[i].Se == 5)
+            luma = i;
+        if (scans[i].Ss == 1 && scans[i].Se == 63 && scans[i].Ah == 0 && chroma == 0)
+            chroma = i;
+    }
+    ASSERT_GT(luma, 0u);
+    ASSERT_GT(chroma, 0u);
+    const TDecodedPicture expected = DecodeForThumbnail(whole, {1, 1}, TJpegScale::Eighth);
+    const Bytes noLuma = StarveScan(whole, luma);
+    EXPECT_EQ(DecodeForThumbnail(noLuma, {1, 1}, TJpegScale::Eighth).Pixels, expected.Pixels);
+    EXPECT_EQ(FailureOf(noLuma, TJpegScale::Eighth), TCodecFailure::Corrupt);
+    EXPECT_THROW(DecodeForThumbnail(StarveScan(whole, chroma), {1, 1}, TJpegScale::Eighth),
+                 ECodecError);
+}
+
 TEST(JpegThumbnail, DcScansGiveThePictureOfTheWholeFileAtAnEighth) {
     // Where chroma is sampled as the luma, a pixel at 1/8 is the DC of its block
     // alone: exact. Chroma at half the luma's takes three AC coefficients too,
@@ -580,8 +617,15 @@ TEST(JpegThumbnail, ScansBeforeTheDcRefinementAreWatchedAsEver) {
     again.Scans = {Scan(0, 0, 0, 1), Scan(1, 63, 0, 0), Scan(0, 0, 1, 0)};
     const Bytes fine = fixtures::WriteJpeg(again);
     EXPECT_EQ(DecodeForThumbnail(fine, {1, 1}, TJpegScale::Eighth).Width, 8);
+    // An AC refinement that claims a bit already refined: Ah 2, Al 1 after 1, 0.
+    JpegSpec refined = Flat(64, 1);
+    refined.Scans = {Scan(0, 0, 0, 1), Scan(1, 63, 0, 1), Scan(1, 63, 1, 0), Scan(0, 0, 1, 0)};
+    Bytes outOfTurn = fixtures::WriteJpeg(refined);
+    const ScanSpan third = Scans(outOfTurn).at(2);
+    outOfTurn[third.Begin + 2 + 2 + 1 + 2 * 1 + 2] = 0x21;
     for (const auto& [name, file] : {std::pair{"more than 256 scans", fixtures::WriteJpeg(many)},
-                                     std::pair{"an AC band sent again", RepeatScan(fine, 1)}}) {
+                                     std::pair{"an AC band sent again", RepeatScan(fine, 1)},
+                                     std::pair{"a refinement out of turn", outOfTurn}}) {
         SCOPED_TRACE(name);
         try {
             DecodeForThumbnail(file, {1, 1}, TJpegScale::Eighth);
