@@ -49,7 +49,8 @@ struct TDecodeOptions {
     // has the photo's shape; for a progressive file read at 1/8, the picture as
     // its DC scans give it, with only the AC scans that show at that scale read
     // (those of chroma sampled at half the luma's) and nothing after the DC
-    // refinement; else the picture as without this. FullWidth and FullHeight of the result are the photo's.
+    // refinement; else the picture as without this. FullWidth and FullHeight of
+    // the result are the photo's.
     std::function<TThumbnailSize(int FullWidth, int FullHeight)> ThumbnailNeeds;
     // The claim on the decode budget that the reader adds its memory to before
     // it takes it: the file's bytes, the picture, the libraries' own buffers.

@@ -404,8 +404,8 @@ Bytes RepeatScan(const Bytes& file, std::size_t index) {
 // The file with the data of scan index cut to its first byte.
 Bytes StarveScan(const Bytes& file, std::size_t index) {
     const ScanSpan scan = Scans(file).at(index);
-    const std::size_t data = scan.Begin + 2 + (std::size_t(file[scan.Begin + 2]) << 8 |
-                                               file[scan.Begin + 3]);
+    const std::size_t data =
+        scan.Begin + 2 + (std::size_t(file[scan.Begin + 2]) << 8 | file[scan.Begin + 3]);
     Bytes out(file.begin(), file.begin() + long(data) + 1);
     out.insert(out.end(), file.begin() + long(scan.End), file.end());
     return out;

@@ -27,7 +27,8 @@ TEST(DocumentThumbnails, GridCellShowsThePhotoWhereTheListShowsItsEmbeddedThumbn
     // embedded thumbnail of the cell's size.
     fixtures::JpegSpec photo = Plain(1920, 1760, 0, 0, 255);
     photo.Progressive = true;
-    photo.Exif = fixtures::MakeExifWithThumbnail(1, fixtures::WriteJpeg(Plain(240, 220, 255, 0, 0)));
+    photo.Exif =
+        fixtures::MakeExifWithThumbnail(1, fixtures::WriteJpeg(Plain(240, 220, 255, 0, 0)));
     const std::string file = dir.filePath("photo.jpg").toStdString();
     fixtures::WriteFile(file, fixtures::WriteJpeg(photo));
 

@@ -89,9 +89,8 @@ std::vector<Route> Routes() {
     auto loaded = [](bool Thumbnail) {
         return [Thumbnail](const std::string& File, int& Red, int& OwnWidth, int& OwnHeight) {
             TBitmap picture;
-            const bool read =
-                (Thumbnail ? LoadPictureForThumbnail : LoadPictureForFit)(
-                    File, picture, 136, 98, 1, OwnWidth, OwnHeight, nullptr);
+            const bool read = (Thumbnail ? LoadPictureForThumbnail : LoadPictureForFit)(
+                File, picture, 136, 98, 1, OwnWidth, OwnHeight, nullptr);
             if (read)
                 Red = MiddleRed(picture);
             return read;
@@ -107,7 +106,8 @@ TEST_F(ThumbnailLoad, EmbeddedThumbnailShowsOnlyInThumbnails) {
     // A blue photo turned a quarter by its EXIF block, whose thumbnail is red:
     // whichever shows tells which was read.
     fixtures::JpegSpec photo = Plain(640, 480, 0, 0, 255);
-    photo.Exif = fixtures::MakeExifWithThumbnail(6, fixtures::WriteJpeg(Plain(160, 120, 255, 0, 0)));
+    photo.Exif =
+        fixtures::MakeExifWithThumbnail(6, fixtures::WriteJpeg(Plain(160, 120, 255, 0, 0)));
     const std::string file = Write("photo.jpg", fixtures::WriteJpeg(photo));
     for (const Route& route : Routes()) {
         SCOPED_TRACE(route.Name);
