@@ -28,6 +28,11 @@ class TBudgetClaim;
 // libjpeg's reduced-size decoding: the picture comes out at 1/n of its size.
 enum class TJpegScale { Full = 1, Half = 2, Quarter = 4, Eighth = 8 };
 
+struct TThumbnailSize {
+    int Width = 0;
+    int Height = 0;
+};
+
 struct TDecodeOptions {
     std::uint64_t MaxPixels = kMaxPicturePixels;
     TJpegScale JpegScale = TJpegScale::Full;
@@ -35,6 +40,18 @@ struct TDecodeOptions {
     // upright full size (after the EXIF orientation), and uses that instead of
     // JpegScale. The decoded picture's FullWidth and FullHeight keep that size.
     std::function<TJpegScale(int FullWidth, int FullHeight)> ChooseJpegScale;
+    // Set only when the picture becomes a thumbnail, where speed counts for more
+    // than exactness; never for the pictures of a merge. Given the picture's
+    // upright full size, it answers the least upright size the thumbnail is made
+    // from (no side below 1 when it cannot tell). A JPEG reader then delivers,
+    // in this order of preference: the JPEG thumbnail embedded in the file's EXIF
+    // block, turned by the photo's orientation, when it is at least that size and
+    // has the photo's shape; for a progressive file read at 1/8, the picture as
+    // its DC scans give it, with only the AC scans that show at that scale read
+    // (those of chroma sampled at half the luma's) and nothing after the DC
+    // refinement; else the picture as without this. FullWidth and FullHeight of
+    // the result are the photo's.
+    std::function<TThumbnailSize(int FullWidth, int FullHeight)> ThumbnailNeeds;
     // The claim on the decode budget that the reader adds its memory to before
     // it takes it: the file's bytes, the picture, the libraries' own buffers.
     // None: a reader claims nothing; the registry's entry points (DecodeWithCodec,

@@ -35,26 +35,55 @@ struct TTiffReader {
 
 } // namespace
 
-int ParseExifOrientation(const std::uint8_t* data, std::size_t size) {
+namespace {
+
+// The TIFF header of an EXIF block, after the "Exif\0\0" marker of a JPEG APP1
+// segment when there is one. Skipped: the bytes before the header. False when
+// the block does not start with a valid header.
+bool OpenTiff(const std::uint8_t* data, std::size_t size, TTiffReader& tiff, std::size_t& skipped) {
+    skipped = 0;
     if (data == nullptr)
-        return 1;
-    if (size >= 6 && std::memcmp(data, "Exif\0\0", 6) == 0) {
-        data += 6;
-        size -= 6;
-    }
+        return false;
+    if (size >= 6 && std::memcmp(data, "Exif\0\0", 6) == 0)
+        skipped = 6;
+    data += skipped;
+    size -= skipped;
     if (size < 8)
-        return 1;
-    TTiffReader tiff{data, size, false};
+        return false;
+    tiff = TTiffReader{data, size, false};
     if (data[0] == 'I' && data[1] == 'I')
         tiff.BigEndian = false;
     else if (data[0] == 'M' && data[1] == 'M')
         tiff.BigEndian = true;
     else
-        return 1;
+        return false;
     unsigned magic = 0;
+    return tiff.U16(2, magic) && magic == 42;
+}
+
+// A directory entry's value when it is one SHORT or LONG.
+bool EntryNumber(const TTiffReader& tiff, std::size_t entry, std::uint32_t& value) {
+    unsigned type = 0, narrow = 0;
+    std::uint32_t count = 0;
+    if (!tiff.U16(entry + 2, type) || !tiff.U32(entry + 4, count) || count != 1)
+        return false;
+    if (type == 3 && tiff.U16(entry + 8, narrow)) {
+        value = narrow;
+        return true;
+    }
+    return type == 4 && tiff.U32(entry + 8, value);
+}
+
+} // namespace
+
+int ParseExifOrientation(const std::uint8_t* data, std::size_t size) {
+    TTiffReader tiff{};
+    std::size_t skipped = 0;
+    if (!OpenTiff(data, size, tiff, skipped))
+        return 1;
     std::uint32_t ifd = 0;
     unsigned count = 0;
-    if (!tiff.U16(2, magic) || magic != 42 || !tiff.U32(4, ifd) || !tiff.U16(ifd, count))
+    if (!tiff.U32(4, ifd) || !tiff.U16(ifd, count))
         return 1;
     for (unsigned i = 0; i < count; ++i) {
         const std::size_t entry = std::size_t(ifd) + 2 + std::size_t(i) * 12;
@@ -68,6 +97,46 @@ int ParseExifOrientation(const std::uint8_t* data, std::size_t size) {
         return static_cast<int>(value);
     }
     return 1;
+}
+
+TExifThumbnail FindExifThumbnail(const std::uint8_t* data, std::size_t size) {
+    TTiffReader tiff{};
+    std::size_t skipped = 0;
+    if (!OpenTiff(data, size, tiff, skipped))
+        return {};
+    // The first directory only leads to the second, which describes the thumbnail.
+    std::uint32_t ifd0 = 0, ifd1 = 0;
+    unsigned count = 0;
+    if (!tiff.U32(4, ifd0) || !tiff.U16(ifd0, count) ||
+        !tiff.U32(std::size_t(ifd0) + 2 + std::size_t(count) * 12, ifd1) || ifd1 == 0 ||
+        !tiff.U16(ifd1, count))
+        return {};
+    std::uint32_t offset = 0, length = 0;
+    bool haveOffset = false, haveLength = false;
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t entry = std::size_t(ifd1) + 2 + std::size_t(i) * 12;
+        unsigned tag = 0;
+        std::uint32_t value = 0;
+        if (!tiff.U16(entry, tag))
+            return {};
+        if (tag != 0x0103 && tag != 0x0201 && tag != 0x0202)
+            continue;
+        if (!EntryNumber(tiff, entry, value))
+            return {};
+        if (tag == 0x0103 && value != 6)
+            return {}; // an uncompressed thumbnail: not a JPEG
+        if (tag == 0x0201) {
+            offset = value;
+            haveOffset = true;
+        } else if (tag == 0x0202) {
+            length = value;
+            haveLength = true;
+        }
+    }
+    if (!haveOffset || !haveLength || length == 0 || offset > tiff.Size ||
+        length > tiff.Size - offset)
+        return {};
+    return {skipped + offset, length};
 }
 
 namespace {

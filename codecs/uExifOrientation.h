@@ -1,5 +1,5 @@
-// The orientation that cameras record in EXIF data, and turning a decoded picture
-// upright by it.
+// The orientation that cameras record in EXIF data, turning a decoded picture
+// upright by it, and the small JPEG picture that cameras embed beside it.
 #pragma once
 
 #include "codecs/TDecodedPicture.h"
@@ -11,6 +11,16 @@
 // "Exif\0\0" marker of a JPEG APP1 segment or directly with the TIFF header.
 // Returns 1 (upright) when the block is damaged or names no valid orientation.
 int ParseExifOrientation(const std::uint8_t* data, std::size_t size);
+
+// Where the JPEG thumbnail of an EXIF block lies: the second directory's
+// JPEGInterchangeFormat (offset from the TIFF header) and its length, with
+// Offset counted from the start of data. Size 0 when the block has none, names
+// another kind of thumbnail (Compression other than 6), or points outside itself.
+struct TExifThumbnail {
+    std::size_t Offset = 0;
+    std::size_t Size = 0;
+};
+TExifThumbnail FindExifThumbnail(const std::uint8_t* data, std::size_t size);
 
 class TBudgetClaim;
 

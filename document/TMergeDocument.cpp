@@ -380,6 +380,7 @@ TPrefetchRequest ThumbnailRequest(const std::string& File) {
     request.CellHeight = TMergeDocument::kThumbnailHeight;
     request.FitType = 0;
     request.FillColor = 0xFFFFFF;
+    request.Thumbnail = true;
     return request;
 }
 

@@ -11,6 +11,7 @@
 #include "codecs/uPsdReader.h"
 #include "codecs/uTiffReader.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -42,10 +43,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                  "PNM", "ICO", "CUT", "RLA"};
     try {
         switch (selector % 18) {
-        case 0:
+        case 0: {
             ProgressiveJpegCoefficientBytes(data, size);
+            // As for a thumbnail: the embedded one, or the DC scans alone at 1/8.
+            TDecodeOptions thumbnail = options;
+            thumbnail.ThumbnailNeeds = [](int w, int h) {
+                return TThumbnailSize{std::max(1, w / 64), std::max(1, h / 64)};
+            };
+            try {
+                Check(DecodeJpeg(data, size, thumbnail));
+            } catch (const ECodecError&) {
+            }
             Check(DecodeJpeg(data, size, options));
             break;
+        }
         case 1:
             Check(DecodePng(data, size, options));
             break;
@@ -64,6 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 6: {
             const int orientation = ParseExifOrientation(data, size);
             if (orientation < 1 || orientation > 8)
+                std::abort();
+            const TExifThumbnail thumbnail = FindExifThumbnail(data, size);
+            if (thumbnail.Size != 0 &&
+                (thumbnail.Offset > size || thumbnail.Size > size - thumbnail.Offset))
                 std::abort();
             break;
         }

@@ -36,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     request.CellWidth = 9;
     request.CellHeight = 7;
     request.FitType = data[0] & 1;
+    request.Thumbnail = (data[0] & 0x10) != 0;
     TPreparedPicture prepared;
     PreparePicture(request, prepared);
     TBitmap32 b32;

@@ -83,8 +83,8 @@ QImage TExplorerModel::DecodeThumbnail(const QString& File, QSize Box, QString& 
     int ownWidth = 0;
     int ownHeight = 0;
     std::string why;
-    if (!LoadPictureForFit(file, picture, Box.width(), Box.height(), kKeepRatio, ownWidth,
-                           ownHeight, &why)) {
+    if (!LoadPictureForThumbnail(file, picture, Box.width(), Box.height(), kKeepRatio, ownWidth,
+                                 ownHeight, &why)) {
         Why = QString::fromStdString(why);
         return QImage();
     }

@@ -37,9 +37,10 @@ public:
     // each path once.
     static QStringList ListFolder(const QString& Folder);
     // The picture of File shrunk with its aspect ratio kept to fit inside Box
-    // (never enlarged), a JPEG decoded at the smallest reduced scale that still
-    // covers that size. A null image, with the reason in Why, when the file
-    // cannot be read. Safe on any thread.
+    // (never enlarged), a JPEG made from whatever covers that size soonest: its
+    // embedded thumbnail, its DC scans, or the smallest reduced scale
+    // (LoadPictureForThumbnail). A null image, with the reason in Why, when the
+    // file cannot be read. Safe on any thread.
     static QImage DecodeThumbnail(const QString& File, QSize Box, QString& Why);
 
     // Shows the pictures of Folder, read afresh even when it is the folder

@@ -74,10 +74,8 @@ bool PrepareFitted(const TPrefetchRequest& Request, TBitmap32& Out, TBudgetClaim
     int ownWidth = 0;
     int ownHeight = 0;
     if (!TryLoadPicture(Request.File, Why, [&] {
-            options.ChooseJpegScale = [&](int w, int h) {
-                return static_cast<TJpegScale>(
-                    JpegScaleForFit(w, h, Request.CellWidth, Request.CellHeight, fitType));
-            };
+            DecodeForFit(options, Request.CellWidth, Request.CellHeight, fitType,
+                         Request.Thumbnail);
             TDecodedPicture decoded = DecodePictureFile(Request.File, options);
             ownWidth = decoded.OwnWidth();
             ownHeight = decoded.OwnHeight();

@@ -27,6 +27,9 @@ struct TPrefetchRequest {
     // A plain colour 0x00BBGGRR; system colours are resolved by the caller,
     // on its own thread.
     TColor FillColor = 0;
+    // A thumbnail, not a merge cell: a fitted JPEG may come from its embedded
+    // thumbnail or its DC scans (LoadPictureForThumbnail).
+    bool Thumbnail = false;
 };
 
 struct TPreparedPicture {

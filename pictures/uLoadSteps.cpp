@@ -179,3 +179,14 @@ std::uint64_t FitWorkBytes(int Width, int Height) {
     const std::uint64_t stride24 = (std::uint64_t(Width) * 3 + 3) & ~std::uint64_t(3);
     return 2 * stride24 * rows + std::uint64_t(Width) * rows * 4;
 }
+
+void DecodeForFit(TDecodeOptions& Options, int Width, int Height, int FitType, bool ForThumbnail) {
+    Options.ChooseJpegScale = [=](int w, int h) {
+        return static_cast<TJpegScale>(JpegScaleForFit(w, h, Width, Height, FitType));
+    };
+    if (ForThumbnail)
+        Options.ThumbnailNeeds = [=](int w, int h) {
+            const TFitSize fitted = FittedSize(w, h, Width, Height, FitType);
+            return TThumbnailSize{fitted.Width, fitted.Height};
+        };
+}

@@ -12,6 +12,7 @@
 #include <string>
 
 class TBudgetClaim;
+struct TDecodeOptions;
 
 // A pixel of straight alpha composed onto white, opaque; each channel rounded
 // to nearest.
@@ -54,6 +55,12 @@ void DecodeFileToBitmap32(const std::string& FileName, TBitmap32& Dest, TBudgetC
 // RunWithClaim around the load.
 bool TryLoadPicture(const std::string& FileName, std::string* Why,
                     const std::function<void()>& Load);
+
+// Sets Options for a picture about to be fitted into Width x Height by FitType:
+// a JPEG is read at the reduced scale JpegScaleForFit gives; for a thumbnail
+// (ForThumbnail) it may also come from its embedded thumbnail or its DC scans,
+// as long as they cover the fitted size (TDecodeOptions::ThumbnailNeeds).
+void DecodeForFit(TDecodeOptions& Options, int Width, int Height, int FitType, bool ForThumbnail);
 
 // The memory that fitting a picture into Width x Height takes besides the
 // picture: the scaled picture and the result at 24 bits, and the pixel store

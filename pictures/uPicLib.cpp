@@ -59,22 +59,36 @@ bool LoadPictureToBitmap(const std::string& FileName, TBitmap& Dest, std::string
     });
 }
 
-bool LoadPictureForFit(const std::string& FileName, TBitmap& Dest, std::int32_t Width,
-                       std::int32_t Height, std::int32_t FitType, int& OwnWidth, int& OwnHeight,
-                       std::string* Why) {
+namespace {
+
+bool LoadForFit(const std::string& FileName, TBitmap& Dest, std::int32_t Width, std::int32_t Height,
+                std::int32_t FitType, bool ForThumbnail, int& OwnWidth, int& OwnHeight,
+                std::string* Why) {
     return RunWithClaim(TDecodeBudget::Process(), [&](TBudgetClaim& claim) {
         return TryLoadPicture(FileName, Why, [&] {
             TDecodeOptions options;
             options.Claim = &claim;
-            options.ChooseJpegScale = [=](int w, int h) {
-                return static_cast<TJpegScale>(JpegScaleForFit(w, h, Width, Height, FitType));
-            };
+            DecodeForFit(options, Width, Height, FitType, ForThumbnail);
             TDecodedPicture picture = DecodePictureFile(FileName, options);
             OwnWidth = picture.OwnWidth();
             OwnHeight = picture.OwnHeight();
             MoveToBitmap(picture, Dest, TBitmapDepth::Codec);
         });
     });
+}
+
+} // namespace
+
+bool LoadPictureForFit(const std::string& FileName, TBitmap& Dest, std::int32_t Width,
+                       std::int32_t Height, std::int32_t FitType, int& OwnWidth, int& OwnHeight,
+                       std::string* Why) {
+    return LoadForFit(FileName, Dest, Width, Height, FitType, false, OwnWidth, OwnHeight, Why);
+}
+
+bool LoadPictureForThumbnail(const std::string& FileName, TBitmap& Dest, std::int32_t Width,
+                             std::int32_t Height, std::int32_t FitType, int& OwnWidth,
+                             int& OwnHeight, std::string* Why) {
+    return LoadForFit(FileName, Dest, Width, Height, FitType, true, OwnWidth, OwnHeight, Why);
 }
 
 void LoadBitmap32FromFile(TBitmap32& Dest, const std::string& FileName) {

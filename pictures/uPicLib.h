@@ -32,6 +32,14 @@ bool LoadPictureForFit(const std::string& FileName, TBitmap& Dest, std::int32_t 
                        std::int32_t Height, std::int32_t FitType, int& OwnWidth, int& OwnHeight,
                        std::string* Why = nullptr);
 
+// LoadPictureForFit for a thumbnail, where speed counts for more than
+// exactness: a JPEG may come from the thumbnail embedded in its EXIF block, or,
+// progressive and read at 1/8, from its DC scans alone (TDecodeOptions::
+// ThumbnailNeeds). Never for the pictures of a merge.
+bool LoadPictureForThumbnail(const std::string& FileName, TBitmap& Dest, std::int32_t Width,
+                             std::int32_t Height, std::int32_t FitType, int& OwnWidth,
+                             int& OwnHeight, std::string* Why = nullptr);
+
 // The reduced JPEG scale (1, 2, 4 or 8) for a picture of OwnWidth x OwnHeight
 // fitted into Width x Height by FitType: the largest whose result is at least
 // the fitted size; 1 when the fit would enlarge, fail or not run.
@@ -97,3 +105,10 @@ struct TFitSize {
 };
 TFitSize KeptRatioSize(std::int32_t SourceWidth, std::int32_t SourceHeight, std::int32_t Width,
                        std::int32_t Height);
+
+// The size that fitting an OwnWidth x OwnHeight picture into Width x Height by
+// FitType gives the picture itself, the fill around it left out: the cell when
+// it is stretched, the kept-ratio size otherwise. 0 x 0 when the fit leaves the
+// picture as it is or would fail.
+TFitSize FittedSize(int OwnWidth, int OwnHeight, std::int32_t Width, std::int32_t Height,
+                    std::int32_t FitType);

@@ -109,29 +109,34 @@ bool FitPicture(TBitmap& Picture, std::int32_t Width, std::int32_t Height, std::
                           FillColor);
 }
 
-int JpegScaleForFit(int OwnWidth, int OwnHeight, std::int32_t Width, std::int32_t Height,
+TFitSize FittedSize(int OwnWidth, int OwnHeight, std::int32_t Width, std::int32_t Height,
                     std::int32_t FitType) {
     if (FitType == -1 || FitType == -2)
         FitType = 0;
     if (FitType < 0)
-        return 1;
-    std::int64_t fittedWidth = Width;
-    std::int64_t fittedHeight = Height;
+        return {};
+    TFitSize fitted{Width, Height};
     if (FitType >= 1) {
         try {
-            const TFitSize size = KeptRatioSize(OwnWidth, OwnHeight, Width, Height);
-            fittedWidth = size.Width;
-            fittedHeight = size.Height;
+            fitted = KeptRatioSize(OwnWidth, OwnHeight, Width, Height);
         } catch (...) {
-            return 1;
+            return {};
         }
     }
+    if (fitted.Width < 1 || fitted.Height < 1)
+        return {};
+    return fitted;
+}
+
+int JpegScaleForFit(int OwnWidth, int OwnHeight, std::int32_t Width, std::int32_t Height,
+                    std::int32_t FitType) {
+    const TFitSize fitted = FittedSize(OwnWidth, OwnHeight, Width, Height, FitType);
     // A fit that would fail keeps the picture at its own size: read it whole.
-    if (fittedWidth < 1 || fittedHeight < 1)
+    if (fitted.Width < 1 || fitted.Height < 1)
         return 1;
     for (int scale : {8, 4, 2})
-        if ((std::int64_t(OwnWidth) + scale - 1) / scale >= fittedWidth &&
-            (std::int64_t(OwnHeight) + scale - 1) / scale >= fittedHeight)
+        if ((std::int64_t(OwnWidth) + scale - 1) / scale >= fitted.Width &&
+            (std::int64_t(OwnHeight) + scale - 1) / scale >= fitted.Height)
             return scale;
     return 1;
 }

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include <stdlib.h>
@@ -69,6 +70,39 @@ inline Bytes MakeExif(int orientation, bool bigEndian = false, bool withPrefix =
     u16(unsigned(orientation));
     u16(0);
     u32(0);
+    return b;
+}
+
+// An EXIF block with the "Exif\0\0" prefix: the orientation in the first
+// directory, and a second directory pointing at a JPEG thumbnail stored after
+// it (Compression 6, JPEGInterchangeFormat and its length).
+inline Bytes MakeExifWithThumbnail(int orientation, const Bytes& thumbnail, bool bigEndian = false,
+                                   unsigned compression = 6) {
+    Bytes b = MakeExif(orientation, bigEndian);
+    auto u16 = [&](unsigned v) { bigEndian ? PutBE16(b, v) : PutLE16(b, v); };
+    auto u32 = [&](std::uint32_t v) { bigEndian ? PutBE32(b, v) : PutLE32(b, v); };
+    // MakeExif ends with the first directory's link to the next: 0, here the second.
+    const std::uint32_t second = std::uint32_t(b.size() - 6);
+    b.resize(b.size() - 4);
+    u32(second);
+    const std::uint32_t data = second + 2 + 3 * 12 + 4;
+    u16(3);
+    for (const std::pair<unsigned, std::uint32_t>& entry :
+         {std::pair<unsigned, std::uint32_t>{0x0103, compression},
+          {0x0201, data},
+          {0x0202, std::uint32_t(thumbnail.size())}}) {
+        u16(entry.first);
+        u16(entry.first == 0x0103 ? 3 : 4);
+        u32(1);
+        if (entry.first == 0x0103) {
+            u16(entry.second);
+            u16(0);
+        } else {
+            u32(entry.second);
+        }
+    }
+    u32(0);
+    b.insert(b.end(), thumbnail.begin(), thumbnail.end());
     return b;
 }
 
@@ -243,7 +277,8 @@ struct JpegSpec {
     bool Progressive = false;
     bool Arithmetic = false;
     int Quality = 100;
-    Bytes Exif; // with the "Exif\0\0" prefix
+    Bytes Exif;              // with the "Exif\0\0" prefix
+    bool HalfChroma = false; // chroma sampled at half the luma's both ways, as cameras do
     std::vector<std::uint8_t> Samples;
     std::vector<jpeg_scan_info> Scans; // a progression of its own; empty: the library's
 };
@@ -264,9 +299,10 @@ inline Bytes WriteJpeg(const JpegSpec& spec) {
     if (spec.FileSpace != JCS_UNKNOWN)
         jpeg_set_colorspace(&c, spec.FileSpace);
     jpeg_set_quality(&c, spec.Quality, TRUE);
-    // No chroma subsampling, so that small blocks keep their colour.
+    // No chroma subsampling unless asked, so that small blocks keep their colour.
     for (int i = 0; i < c.num_components; ++i)
-        c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
+        c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor =
+            spec.HalfChroma && i == 0 ? 2 : 1;
     if (spec.Progressive)
         jpeg_simple_progression(&c);
     if (!spec.Scans.empty()) {

@@ -127,3 +127,48 @@ TEST(ExifOrientation, QuarterTurnsClaimABitPerPixel) {
         EXPECT_EQ(claim.Asked(), orientation == 6 ? 375u : 0u) << orientation;
     }
 }
+
+TEST(ExifThumbnail, FoundThroughTheSecondDirectoryInBothByteOrders) {
+    const fixtures::Bytes thumbnail = {0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9};
+    for (bool big : {false, true}) {
+        SCOPED_TRACE(big);
+        const fixtures::Bytes b = fixtures::MakeExifWithThumbnail(6, thumbnail, big);
+        const TExifThumbnail t = FindExifThumbnail(b.data(), b.size());
+        ASSERT_EQ(t.Size, thumbnail.size());
+        EXPECT_EQ(fixtures::Bytes(b.begin() + long(t.Offset), b.begin() + long(t.Offset + t.Size)),
+                  thumbnail);
+        // The orientation beside it reads as before; without the prefix, the
+        // offset counts from the TIFF header.
+        EXPECT_EQ(ParseExifOrientation(b.data(), b.size()), 6);
+        EXPECT_EQ(FindExifThumbnail(b.data() + 6, b.size() - 6).Offset, t.Offset - 6);
+    }
+}
+
+TEST(ExifThumbnail, NoneInDamagedOrOtherBlocks) {
+    const fixtures::Bytes thumbnail(40, 0xAB);
+    const fixtures::Bytes good = fixtures::MakeExifWithThumbnail(1, thumbnail);
+    // Cut anywhere, the thumbnail's bytes are no longer all there.
+    for (std::size_t n = 0; n < good.size(); ++n)
+        EXPECT_EQ(FindExifThumbnail(good.data(), n).Size, 0u) << n;
+    const std::size_t second = 6 + 26; // the second directory
+    const auto patched = [&](std::size_t at, std::uint8_t value) {
+        fixtures::Bytes b = good;
+        b[at] = value;
+        return b;
+    };
+    const struct {
+        const char* Name;
+        fixtures::Bytes Block;
+    } cases[] = {
+        {"only an orientation", fixtures::MakeExif(3)},
+        {"an uncompressed thumbnail", fixtures::MakeExifWithThumbnail(1, thumbnail, false, 1)},
+        {"offset past the end", patched(second + 2 + 12 + 8 + 1, 0x40)},
+        {"length past the end", patched(second + 2 + 24 + 8, 41)},
+        {"entries past the end", patched(second, 0xFF)},
+        {"a second directory past the end", patched(second - 3, 0x70)},
+        {"not TIFF", patched(6, 'X')},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindExifThumbnail(c.Block.data(), c.Block.size()).Size, 0u) << c.Name;
+    EXPECT_EQ(FindExifThumbnail(nullptr, 100).Size, 0u);
+}

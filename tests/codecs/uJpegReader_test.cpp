@@ -1,4 +1,5 @@
 #include "codecs/ECodecError.h"
+#include "codecs/TDecodeBudget.h"
 #include "codecs/uExifOrientation.h"
 #include "codecs/uJpegReader.h"
 #include "tests/codecs/CodecFixtures.h"
@@ -319,4 +320,318 @@ TEST(JpegCoefficientBytes, ComeFromTheFrameHeaderOfProgressiveFiles) {
         EXPECT_EQ(ProgressiveJpegCoefficientBytes(dir + "p.jpg"), c.Expected);
     }
     EXPECT_EQ(ProgressiveJpegCoefficientBytes(dir + "missing.jpg"), 0u);
+}
+
+// ---- Decoding for thumbnails ----
+
+namespace {
+
+// Thumbnail decoding asked for need, whatever the picture's size, at scale.
+TDecodedPicture DecodeForThumbnail(const Bytes& file, TThumbnailSize need,
+                                   TJpegScale scale = TJpegScale::Full,
+                                   TBudgetClaim* claim = nullptr) {
+    TDecodeOptions options;
+    options.JpegScale = scale;
+    options.Claim = claim;
+    options.ThumbnailNeeds = [need](int, int) { return need; };
+    return DecodeJpeg(file.data(), file.size(), options);
+}
+
+TDecodedPicture DecodeAt(const Bytes& file, TJpegScale scale) {
+    TDecodeOptions options;
+    options.JpegScale = scale;
+    return DecodeJpeg(file.data(), file.size(), options);
+}
+
+// Twelve blocks of distinct colours, 4 x 3 blocks of side pixels each.
+JpegSpec Twelve(int side) {
+    static const std::uint8_t colours[12][3] = {
+        {255, 0, 0},     {0, 255, 0}, {0, 0, 255},  {255, 255, 0}, {0, 255, 255}, {255, 0, 255},
+        {255, 255, 255}, {0, 0, 0},   {128, 64, 0}, {0, 128, 64},  {64, 0, 128},  {200, 200, 90},
+    };
+    JpegSpec s;
+    s.Width = 4 * side;
+    s.Height = 3 * side;
+    for (int y = 0; y < s.Height; ++y)
+        for (int x = 0; x < s.Width; ++x)
+            for (std::uint8_t v : colours[(y / side) * 4 + x / side])
+                s.Samples.push_back(v);
+    return s;
+}
+
+// A grey photo of 64 x 48 carrying thumbnail in its EXIF block with orientation.
+Bytes GreyPhotoWith(const Bytes& thumbnail, int orientation, bool big = false) {
+    JpegSpec photo = Flat(64, 3);
+    photo.Height = 48;
+    photo.Samples.resize(64 * 48 * 3);
+    photo.Exif = fixtures::MakeExifWithThumbnail(orientation, thumbnail, big);
+    return fixtures::WriteJpeg(photo);
+}
+
+// Where each scan's header and data lie: from its SOS marker to the marker after
+// its data.
+struct ScanSpan {
+    std::size_t Begin, End;
+    int Ss, Se, Ah, Al;
+};
+std::vector<ScanSpan> Scans(const Bytes& b) {
+    std::vector<ScanSpan> scans;
+    for (std::size_t i = 0; i + 4 < b.size(); ++i) {
+        if (b[i] != 0xFF || b[i + 1] != 0xDA)
+            continue;
+        const std::size_t header = i + 2;
+        const std::size_t length = std::size_t(b[header]) << 8 | b[header + 1];
+        const std::size_t tail = header + length - 3; // Ss, Se, Ah << 4 | Al
+        std::size_t end = header + length;
+        while (end + 1 < b.size() &&
+               !(b[end] == 0xFF && b[end + 1] != 0 && (b[end + 1] < 0xD0 || b[end + 1] > 0xD7)))
+            ++end;
+        scans.push_back({i, end, b[tail], b[tail + 1], b[tail + 2] >> 4, b[tail + 2] & 15});
+        i = end - 1;
+    }
+    return scans;
+}
+
+// The file with scan index sent twice in a row.
+Bytes RepeatScan(const Bytes& file, std::size_t index) {
+    const ScanSpan scan = Scans(file).at(index);
+    Bytes out = file;
+    out.insert(out.begin() + long(scan.End), file.begin() + long(scan.Begin),
+               file.begin() + long(scan.End));
+    return out;
+}
+
+// The file with the data of scan index cut to its first byte.
+Bytes StarveScan(const Bytes& file, std::size_t index) {
+    const ScanSpan scan = Scans(file).at(index);
+    const std::size_t data =
+        scan.Begin + 2 + (std::size_t(file[scan.Begin + 2]) << 8 | file[scan.Begin + 3]);
+    Bytes out(file.begin(), file.begin() + long(data) + 1);
+    out.insert(out.end(), file.begin() + long(scan.End), file.end());
+    return out;
+}
+
+// A photo-like colour picture: smooth light, sharp edges and colour changes.
+JpegSpec Photo(int width, int height) {
+    JpegSpec s;
+    s.Width = width;
+    s.Height = height;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool edge = (x / 21 + y / 13) % 3 == 0;
+            s.Samples.push_back(std::uint8_t(edge ? 230 : x * 200 / width));
+            s.Samples.push_back(std::uint8_t((x * y) % 256 / 2 + (edge ? 20 : 90)));
+            s.Samples.push_back(std::uint8_t(edge ? 40 : 255 - y * 200 / height));
+        }
+    return s;
+}
+
+} // namespace
+
+TEST(JpegThumbnail, EmbeddedThumbnailTurnedAsThePhoto) {
+    const Bytes thumbnail = fixtures::WriteJpeg(Twelve(8)); // 32 x 24
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        const Bytes file = GreyPhotoWith(thumbnail, orientation, orientation % 2 == 0);
+        const bool turned = orientation >= 5;
+        // Asked with the photo's upright size, the thumbnail needs half of it.
+        TDecodeOptions options;
+        TBudgetClaim claim;
+        options.Claim = &claim;
+        int askedW = 0, askedH = 0;
+        options.ThumbnailNeeds = [&](int w, int h) {
+            askedW = w;
+            askedH = h;
+            return TThumbnailSize{w / 2, h / 2};
+        };
+        const TDecodedPicture p = DecodeJpeg(file.data(), file.size(), options);
+        EXPECT_EQ(askedW, turned ? 48 : 64);
+        EXPECT_EQ(askedH, turned ? 64 : 48);
+        TDecodedPicture want = DecodeJpeg(thumbnail.data(), thumbnail.size());
+        ApplyExifOrientation(want, orientation);
+        EXPECT_EQ(p.Width, turned ? 24 : 32);
+        EXPECT_EQ(p.Pixels, want.Pixels);
+        EXPECT_EQ(p.OwnWidth(), turned ? 48 : 64);
+        EXPECT_EQ(p.OwnHeight(), turned ? 64 : 48);
+        EXPECT_TRUE(p.Drawn);
+        // The thumbnail's memory is claimed, the photo's never taken.
+        EXPECT_GE(claim.Asked(), 32u * 24 * 4);
+        EXPECT_LT(claim.Asked(), 64u * 48 * 4);
+    }
+    // A thumbnail larger than needed is read at the largest scale that covers it.
+    const Bytes large = fixtures::WriteJpeg(Twelve(16)); // 64 x 48
+    const Bytes file = GreyPhotoWith(large, 6);
+    const TDecodedPicture p = DecodeForThumbnail(file, {12, 16});
+    TDecodedPicture want = DecodeAt(large, TJpegScale::Quarter);
+    ApplyExifOrientation(want, 6);
+    EXPECT_EQ(p.Width, 12);
+    EXPECT_EQ(p.Pixels, want.Pixels);
+    EXPECT_EQ(p.OwnWidth(), 48);
+}
+
+TEST(JpegThumbnail, ThePhotoItselfWhenTheThumbnailWillNotDo) {
+    const Bytes fits = fixtures::WriteJpeg(Twelve(8));
+    Bytes damaged = fits;
+    damaged.resize(damaged.size() / 2);
+    Bytes huge = fits; // its header claims 64000 x 48000 pixels: the photo's shape
+    const std::size_t sof = FindMarker(huge, 0xC0);
+    huge[sof + 5] = 0xBB;
+    huge[sof + 6] = 0x80;
+    huge[sof + 7] = 0xFA;
+    huge[sof + 8] = 0x00;
+    JpegSpec square = Twelve(8);
+    square.Height = 32; // a letterboxed thumbnail: bands above and below
+    square.Samples.resize(32 * 32 * 3, 0);
+    const struct {
+        const char* Name;
+        Bytes Thumbnail;
+        TThumbnailSize Need;
+        bool Asked;
+    } cases[] = {
+        {"smaller than needed", fits, {33, 24}, true},
+        {"of another shape", fixtures::WriteJpeg(square), {16, 12}, true},
+        {"damaged", damaged, {16, 12}, true},
+        {"claiming a huge picture", huge, {16, 12}, true},
+        {"no size needed", fits, {0, 0}, true},
+        {"not a thumbnail decode", fits, {16, 12}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const Bytes file = GreyPhotoWith(c.Thumbnail, 1);
+        TBudgetClaim claim;
+        const TDecodedPicture p = c.Asked
+                                      ? DecodeForThumbnail(file, c.Need, TJpegScale::Full, &claim)
+                                      : DecodeAt(file, TJpegScale::Full);
+        EXPECT_EQ(p.Width, 64);
+        EXPECT_EQ(p.Pixels, DecodeAt(file, TJpegScale::Full).Pixels);
+        EXPECT_LT(claim.Asked(), 2 * 64u * 48 * 4) << "nothing taken for a huge thumbnail";
+    }
+}
+
+TEST(JpegThumbnail, ProgressiveFilesAtAnEighthStopAfterTheirDcScans) {
+    // The library's progression for colour: the DC refinement is the seventh of
+    // ten scans. Cut just after it, the file lacks the AC refinements.
+    JpegSpec spec = Photo(256, 192);
+    spec.Progressive = true;
+    spec.HalfChroma = true;
+    const Bytes whole = fixtures::WriteJpeg(spec);
+    const std::vector<ScanSpan> scans = Scans(whole);
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < scans.size(); ++i)
+        if (scans[i].Ss == 0)
+            next = i + 1;
+    ASSERT_LT(next, scans.size());
+    const Bytes cut(whole.begin(), whole.begin() + long(scans[next].Begin + 2));
+
+    const TDecodedPicture fromDc = DecodeForThumbnail(whole, {1, 1}, TJpegScale::Eighth);
+    EXPECT_EQ(fromDc.Width, 32);
+    EXPECT_EQ(DecodeForThumbnail(cut, {1, 1}, TJpegScale::Eighth).Pixels, fromDc.Pixels)
+        << "the scans after the DC refinement are never read";
+    // A merge cell reads all of the file and so fails on the cut one; so does
+    // a thumbnail at any other scale.
+    EXPECT_EQ(FailureOf(cut, TJpegScale::Eighth), TCodecFailure::Corrupt);
+    EXPECT_THROW(DecodeForThumbnail(cut, {1, 1}, TJpegScale::Quarter), ECodecError);
+}
+
+TEST(JpegThumbnail, AcScansThatDoNotShowAtAnEighthArePassedOverUnread) {
+    // The library's progression sends luma AC bands and the chroma's first AC
+    // pass before the DC refinement. At 1/8 luma shows only its DC, so its AC
+    // scans are skipped; half-sampled chroma shows three AC coefficients, so
+    // its scans are read. A scan without its data tells which were read.
+    JpegSpec spec = Photo(256, 192);
+    spec.Progressive = true;
+    spec.HalfChroma = true;
+    const Bytes whole = fixtures::WriteJpeg(spec);
+    const std::vector<ScanSpan> scans = Scans(whole);
+    std::size_t luma = 0, chroma = 0;
+    for (std::size_t i = 0; i < scans.size(); ++i) {
+        if (scans[i].Ss == 1 && scans[i].Se == 5)
+            luma = i;
+        if (scans[i].Ss == 1 && scans[i].Se == 63 && scans[i].Ah == 0 && chroma == 0)
+            chroma = i;
+    }
+    ASSERT_GT(luma, 0u);
+    ASSERT_GT(chroma, 0u);
+    const TDecodedPicture expected = DecodeForThumbnail(whole, {1, 1}, TJpegScale::Eighth);
+    const Bytes noLuma = StarveScan(whole, luma);
+    EXPECT_EQ(DecodeForThumbnail(noLuma, {1, 1}, TJpegScale::Eighth).Pixels, expected.Pixels);
+    EXPECT_EQ(FailureOf(noLuma, TJpegScale::Eighth), TCodecFailure::Corrupt);
+    EXPECT_THROW(DecodeForThumbnail(StarveScan(whole, chroma), {1, 1}, TJpegScale::Eighth),
+                 ECodecError);
+}
+
+TEST(JpegThumbnail, DcScansGiveThePictureOfTheWholeFileAtAnEighth) {
+    // Where chroma is sampled as the luma, a pixel at 1/8 is the DC of its block
+    // alone: exact. Chroma at half the luma's takes three AC coefficients too,
+    // which the DC scans leave without their lowest bit: at most 4 levels per
+    // channel (2 on this picture).
+    struct Case {
+        const char* Name;
+        bool HalfChroma;
+        int Components, Orientation, Tolerance;
+    };
+    for (const Case& c : {Case{"4:4:4", false, 3, 1, 0}, Case{"4:4:4 turned", false, 3, 6, 0},
+                          Case{"grey", false, 1, 1, 0}, Case{"4:2:0", true, 3, 1, 4},
+                          Case{"4:2:0 turned", true, 3, 8, 4}}) {
+        SCOPED_TRACE(c.Name);
+        JpegSpec spec = Photo(256, 192);
+        if (c.Components == 1) {
+            spec.Components = 1;
+            spec.InSpace = JCS_GRAYSCALE;
+            for (std::size_t i = 0; i < spec.Samples.size() / 3; ++i)
+                spec.Samples[i] = spec.Samples[i * 3 + 1];
+            spec.Samples.resize(spec.Samples.size() / 3);
+        }
+        spec.Progressive = true;
+        spec.HalfChroma = c.HalfChroma;
+        if (c.Orientation != 1)
+            spec.Exif = fixtures::MakeExif(c.Orientation);
+        const Bytes file = fixtures::WriteJpeg(spec);
+        TBudgetClaim claim;
+        const TDecodedPicture thumbnail =
+            DecodeForThumbnail(file, {1, 1}, TJpegScale::Eighth, &claim);
+        const TDecodedPicture whole = DecodeAt(file, TJpegScale::Eighth);
+        ASSERT_EQ(thumbnail.Width, whole.Width);
+        ASSERT_EQ(thumbnail.Height, whole.Height);
+        EXPECT_EQ(thumbnail.OwnWidth(), whole.OwnWidth());
+        int worst = 0;
+        for (std::size_t i = 0; i < whole.Pixels.size(); ++i)
+            for (int shift : {0, 8, 16})
+                worst = std::max(worst, std::abs(int((thumbnail.Pixels[i] >> shift) & 0xFF) -
+                                                 int((whole.Pixels[i] >> shift) & 0xFF)));
+        EXPECT_LE(worst, c.Tolerance);
+        // Buffered or not, libjpeg keeps every coefficient of the picture.
+        EXPECT_GE(claim.Asked(), ProgressiveJpegCoefficientBytes(file.data(), file.size()));
+    }
+}
+
+TEST(JpegThumbnail, ScansBeforeTheDcRefinementAreWatchedAsEver) {
+    // Grey: the DC without its low bit, AC bands, then the DC's last bit.
+    JpegSpec many = Flat(16, 1);
+    many.Scans.push_back(Scan(0, 0, 0, 1));
+    for (int k = 1; k < 64; ++k) // five scans for each coefficient: 317 in all
+        for (int ah = 0; ah <= 4; ++ah)
+            many.Scans.push_back(Scan(k, k, ah == 0 ? 0 : 4 - ah + 1, 4 - ah));
+    many.Scans.push_back(Scan(0, 0, 1, 0));
+    JpegSpec again = Flat(64, 1);
+    again.Scans = {Scan(0, 0, 0, 1), Scan(1, 63, 0, 0), Scan(0, 0, 1, 0)};
+    const Bytes fine = fixtures::WriteJpeg(again);
+    EXPECT_EQ(DecodeForThumbnail(fine, {1, 1}, TJpegScale::Eighth).Width, 8);
+    // An AC refinement that claims a bit already refined: Ah 2, Al 1 after 1, 0.
+    JpegSpec refined = Flat(64, 1);
+    refined.Scans = {Scan(0, 0, 0, 1), Scan(1, 63, 0, 1), Scan(1, 63, 1, 0), Scan(0, 0, 1, 0)};
+    Bytes outOfTurn = fixtures::WriteJpeg(refined);
+    const ScanSpan third = Scans(outOfTurn).at(2);
+    outOfTurn[third.Begin + 2 + 2 + 1 + 2 * 1 + 2] = 0x21;
+    for (const auto& [name, file] : {std::pair{"more than 256 scans", fixtures::WriteJpeg(many)},
+                                     std::pair{"an AC band sent again", RepeatScan(fine, 1)},
+                                     std::pair{"a refinement out of turn", outOfTurn}}) {
+        SCOPED_TRACE(name);
+        try {
+            DecodeForThumbnail(file, {1, 1}, TJpegScale::Eighth);
+            ADD_FAILURE() << "decoded";
+        } catch (const ECodecError& e) {
+            EXPECT_EQ(e.Reason(), TCodecFailure::Corrupt);
+        }
+    }
 }

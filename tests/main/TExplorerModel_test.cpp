@@ -1,5 +1,6 @@
 #include "main/TExplorerModel.h"
 
+#include "tests/codecs/CodecFixtures.h"
 #include "tests/main/ExplorerFiles.h"
 #include "tests/main/MainWindowFixture.h"
 
@@ -88,6 +89,32 @@ TEST_F(ExplorerModel, ThumbnailsAreShrunkNeverEnlargedAndSayWhyTheyFail) {
         else
             EXPECT_FALSE(why.isEmpty()) << b.Name;
     }
+}
+
+TEST_F(ExplorerModel, APhotosEmbeddedThumbnailIsShownWhenItCoversTheBox) {
+    // A blue photo carrying a red thumbnail: the thumbnail is what shows, turned
+    // as the photo is.
+    fixtures::JpegSpec photo;
+    photo.Width = 640;
+    photo.Height = 480;
+    photo.Samples.resize(640 * 480 * 3);
+    for (std::size_t i = 2; i < photo.Samples.size(); i += 3)
+        photo.Samples[i] = 255;
+    fixtures::JpegSpec thumbnail;
+    thumbnail.Width = 160;
+    thumbnail.Height = 120;
+    thumbnail.Samples.resize(160 * 120 * 3);
+    for (std::size_t i = 0; i < thumbnail.Samples.size(); i += 3)
+        thumbnail.Samples[i] = 255;
+    photo.Exif = fixtures::MakeExifWithThumbnail(8, fixtures::WriteJpeg(thumbnail));
+    const QString path = dir.filePath(QStringLiteral("camera.jpg"));
+    fixtures::WriteFile(path.toStdString(), fixtures::WriteJpeg(photo));
+    QString why;
+    const QImage shown = TExplorerModel::DecodeThumbnail(path, kBox, why);
+    ASSERT_FALSE(shown.isNull()) << why.toStdString();
+    EXPECT_EQ(shown.size(), QSize(74, 98));
+    EXPECT_GT(shown.pixelColor(36, 49).red(), 240);
+    EXPECT_LT(shown.pixelColor(36, 49).blue(), 15);
 }
 
 TEST_F(ExplorerModel, OnlyItemsInViewAreDecodedAndErrorsAreReportedOnce) {
