@@ -14,6 +14,7 @@
 #include <chrono>
 #include <exception>
 #include <map>
+#include <stdexcept>
 
 namespace {
 
@@ -33,7 +34,8 @@ private:
 } // namespace
 
 TMergeDocument::TMergeDocument(TBitmap32& Canvas, TLayerCollection& Layers, TDocumentView* View)
-    : FCanvas(Canvas), FLayers(Layers), FView(View ? View : &FNoView) {
+    : FCanvas(Canvas), FLayers(Layers), FView(View ? View : &FNoView),
+      FSources(std::make_shared<std::map<const TCustomLayer*, TLayerSource>>()) {
     TextFont.Name = QStringLiteral("Arial");
     TextFont.Size = 28;
     TextFont.Color = 255;
@@ -105,17 +107,21 @@ void TMergeDocument::RunPendingChanges() {
 
 void TMergeDocument::Rebuild(const TMergeLayout& Layout) {
     FStopRequested = false;
-    FBuiltLayout = Layout;
     TBusyGuard busy(*FView);
+    // The layout is the new canvas's: the picture it replaces keeps its own.
     if (GridMode) {
         const TGridLayout& g = Layout.Grid;
         const TGridSize size = GridCanvasSize(g);
         SetCanvas(size.Width, size.Height, ColorToColor32(Layout.NewBg));
+        FBuiltLayout = Layout;
         DrawCellGuides(FCanvas, g.ColNumber, g.RowNumber, g.ResizeWidth, g.ResizeHeight, g.Space,
                        kGuideColor);
+        FCanvasSource.Guides = true;
+        FCanvasSource.Grid = g;
         PlacePictures(g, Layout.ResizeType, Layout.FillColor, PicFileList);
     } else {
         SetCanvas(Layout.NewWidth, Layout.NewHeight, ColorToColor32(Layout.NewBg));
+        FBuiltLayout = Layout;
     }
     FView->ReapplyZoom();
 }
@@ -131,6 +137,10 @@ void TMergeDocument::SetCanvas(int Width, int Height, TColor32 Background) {
     FView->SetViewScale(1.0f);
     FCanvas.SetSize(Width, Height);
     FCanvas.Clear(Background);
+    FCanvasSource = TCanvasSource();
+    FCanvasSource.Width = FCanvas.Width();
+    FCanvasSource.Height = FCanvas.Height();
+    FCanvasSource.Background = Background;
     FView->SetScaleControlsEnabled(!FCanvas.IsEmpty());
     FView->ShowDimension(DimensionStatusText(Width, Height));
 }
@@ -223,8 +233,22 @@ namespace {
 
 // A plain colour for the worker threads, which must not touch the palette.
 TColor ResolvedColor(TColor Color) {
-    const TColor32 c = ColorToColor32(Color);
-    return TColor(RedComponent(c) | (GreenComponent(c) << 8) | (BlueComponent(c) << 16));
+    return PlainColor(Color);
+}
+
+// What a picture layer prepared by Request is made from.
+TLayerSource PictureSource(const TPrefetchRequest& Request) {
+    TLayerSource source;
+    source.Kind = TLayerSource::TKind::Picture;
+    source.File = Request.File;
+    source.Fitted = Request.Fit;
+    if (Request.Fit) {
+        source.CellWidth = Request.CellWidth;
+        source.CellHeight = Request.CellHeight;
+        source.FitType = Request.FitType;
+        source.FillColor = Request.FillColor;
+    }
+    return source;
 }
 
 } // namespace
@@ -251,7 +275,7 @@ void TMergeDocument::PlacePictures(const TGridLayout& layout, int FitType, TColo
         requests[i].FitType = FitType;
         requests[i].FillColor = fill;
     }
-    TPicturePrefetcher prefetcher(std::move(requests), LoadThreads);
+    TPicturePrefetcher prefetcher(requests, LoadThreads);
     for (std::size_t i = 0; i < count && !FStopRequested; ++i) {
         // The window stays responsive while a slow picture is read.
         while (!prefetcher.WaitFor(i, std::chrono::milliseconds(40)) && !FStopRequested)
@@ -262,7 +286,8 @@ void TMergeDocument::PlacePictures(const TGridLayout& layout, int FitType, TColo
         const TGridCell cell = CellOfIndex(layout, int(i));
         const TGridPoint p = CellOrigin(layout, cell.Row, cell.Column);
         if (prepared.Loaded)
-            AddPreparedLayer(std::move(prepared.Bitmap), TPoint{p.X, p.Y}, int(i));
+            AddPreparedLayer(std::move(prepared.Bitmap), TPoint{p.X, p.Y}, int(i),
+                             PictureSource(requests[i]));
         else
             FView->PictureSkipped(Files[i], prepared.Why);
         FView->Progress(int(i + 1), int(count));
@@ -286,10 +311,11 @@ void TMergeDocument::AddPictureLayer(const std::string& FileName, TPoint TopLeft
         FView->PictureSkipped(FileName, prepared.Why);
         return;
     }
-    AddPreparedLayer(std::move(prepared.Bitmap), TopLeft, Tag);
+    AddPreparedLayer(std::move(prepared.Bitmap), TopLeft, Tag, PictureSource(request));
 }
 
-void TMergeDocument::AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag) {
+TBitmapLayer* TMergeDocument::AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft,
+                                               int Tag, TLayerSource Source) {
     auto* layer = new TBitmapLayer(&FLayers);
     try {
         layer->Bitmap().Assign(*Picture);
@@ -304,11 +330,13 @@ void TMergeDocument::AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint
         layer->Tag = Tag;
         layer->SetHitTestAlpha(true);
         layer->SetCropped(false);
+        SetLayerSource(layer, std::move(Source));
     } catch (...) {
         delete layer;
         throw;
     }
     SelectLayer(layer);
+    return layer;
 }
 
 void TMergeDocument::SelectLayer(TCustomLayer* Layer) {
@@ -594,15 +622,9 @@ void TMergeDocument::FlipSelected(bool Horizontally) {
     TBitmapLayer* layer = SelectedBitmapLayer();
     if (!layer)
         return;
-    const auto apply = [Horizontally](TBitmapLayer* l) {
-        if (Horizontally)
-            l->Bitmap().FlipHorizontal();
-        else
-            l->Bitmap().FlipVertical();
-    };
-    apply(layer);
-    Record(SelfInverseStep(*this, layer, Horizontally ? "Flip Horizontally" : "Flip Vertically",
-                           apply));
+    const TLayerEdit edit = Horizontally ? TLayerEdit::FlipHorizontal : TLayerEdit::FlipVertical;
+    ApplyEdit(layer, edit);
+    Record(EditStep(*this, layer, edit, Horizontally ? "Flip Horizontally" : "Flip Vertically"));
 }
 
 void TMergeDocument::TurnSelected(int QuarterTurns) {
@@ -613,23 +635,19 @@ void TMergeDocument::TurnSelected(int QuarterTurns) {
     case 1:
     case 3: {
         const int turns = ((QuarterTurns % 4) + 4) % 4;
+        const TLayerEdit edit = turns == 1 ? TLayerEdit::Turn90 : TLayerEdit::Turn270;
         const TRectF before = layer->Location();
-        if (turns == 1)
-            layer->Bitmap().Rotate90();
-        else
-            layer->Bitmap().Rotate270();
+        ApplyEdit(layer, edit);
         const TRectF after = QuarterTurnedLocation(before);
         PlaceLayer(layer, after);
-        Record(TurnStep(*this, layer, turns, before, after,
+        Record(TurnStep(*this, layer, edit, before, after,
                         turns == 1 ? "Rotate 90\u00B0" : "Rotate 270\u00B0"));
         break;
     }
-    case 2: {
-        const auto apply = [](TBitmapLayer* l) { l->Bitmap().Rotate180(); };
-        apply(layer);
-        Record(SelfInverseStep(*this, layer, "Rotate 180\u00B0", apply));
+    case 2:
+        ApplyEdit(layer, TLayerEdit::Turn180);
+        Record(EditStep(*this, layer, TLayerEdit::Turn180, "Rotate 180\u00B0"));
         break;
-    }
     default:
         break;
     }
@@ -661,23 +679,38 @@ bool TMergeDocument::DeleteSelectedLayer() {
 }
 
 void TMergeDocument::FlattenPicture() {
-    RecordWholeChange("Flatten Picture", [&] {
-        SelectLayer(nullptr);
-        auto flat = std::make_unique<TBitmap32>();
-        flat->SetSize(FCanvas.Width(), FCanvas.Height());
-        flat->Clear(0);
-        if (!flat->IsEmpty() && !FView->RenderCanvas(*flat)) {
-            TransferBlock(flat.get(), 0, 0, flat->BoundsRect(), &FCanvas, FCanvas.BoundsRect(),
-                          FCanvas.DrawMode());
-            FLayers.PaintLayers(*flat);
-        }
-        ClearLayersKept();
-        const TDrawMode mode = FCanvas.DrawMode();
-        FCanvas.Assign(*flat);
-        FCanvas.SetDrawMode(mode);
-        FView->SetLayerControls(false, 0, false);
-        FView->InvalidateView();
-    });
+    RecordWholeChange("Flatten Picture", [&] { FlattenLayers(); });
+}
+
+void TMergeDocument::FlattenLayers() {
+    SelectLayer(nullptr);
+    // What is painted into the canvas: the visible layers (the frame is hidden now).
+    std::vector<TLayerRecord> painted;
+    for (int i = 0; i < FLayers.Count(); ++i) {
+        TCustomLayer* layer = FLayers.Items(i);
+        if (!layer->Visible())
+            continue;
+        if (const auto* bitmapLayer = dynamic_cast<const TBitmapLayer*>(layer))
+            painted.push_back(LayerRecordOf(*bitmapLayer));
+        else
+            painted.emplace_back(); // Unknown: the canvas cannot be made again
+    }
+    auto flat = std::make_unique<TBitmap32>();
+    flat->SetSize(FCanvas.Width(), FCanvas.Height());
+    flat->Clear(0);
+    if (!flat->IsEmpty() && !FView->RenderCanvas(*flat)) {
+        TransferBlock(flat.get(), 0, 0, flat->BoundsRect(), &FCanvas, FCanvas.BoundsRect(),
+                      FCanvas.DrawMode());
+        FLayers.PaintLayers(*flat);
+    }
+    ClearLayersKept();
+    const TDrawMode mode = FCanvas.DrawMode();
+    FCanvas.Assign(*flat);
+    FCanvas.SetDrawMode(mode);
+    for (TLayerRecord& record : painted)
+        FCanvasSource.Flattened.push_back(std::move(record));
+    FView->SetLayerControls(false, 0, false);
+    FView->InvalidateView();
 }
 
 void TMergeDocument::ToggleSelectedScaled() {
@@ -821,6 +854,55 @@ void TMergeDocument::MarkSaved() {
     FView->HistoryChanged();
 }
 
+// ---- Sources ----
+
+void TMergeDocument::SetLayerSource(TCustomLayer* Layer, TLayerSource Source) {
+    (*FSources)[Layer] = std::move(Source);
+    Layer->OnDestroy = [sources = std::weak_ptr<std::map<const TCustomLayer*, TLayerSource>>(
+                            FSources)](TCustomLayer* Gone) {
+        if (auto kept = sources.lock())
+            kept->erase(Gone);
+    };
+}
+
+const TLayerSource* TMergeDocument::LayerSource(const TCustomLayer* Layer) const {
+    const auto found = FSources->find(Layer);
+    return found == FSources->end() ? nullptr : &found->second;
+}
+
+TLayerRecord TMergeDocument::LayerRecordOf(const TBitmapLayer& Layer) const {
+    TLayerRecord record;
+    if (const TLayerSource* source = LayerSource(&Layer))
+        record.Source = *source;
+    record.Location = Layer.Location();
+    record.Opacity = Layer.Bitmap().MasterAlpha();
+    record.Visible = Layer.Visible();
+    record.Cropped = Layer.Cropped();
+    record.Scaled = Layer.Scaled();
+    record.Tag = Layer.Tag;
+    return record;
+}
+
+void TMergeDocument::RestoreCanvasSource(TCanvasSource Source, const TMergeLayout& Built) {
+    FCanvasSource = std::move(Source);
+    FBuiltLayout = Built;
+}
+
+void TMergeDocument::ApplyEdit(TBitmapLayer* Layer, TLayerEdit Edit) {
+    ApplyLayerEdit(Layer->Bitmap(), Edit);
+    const auto found = FSources->find(Layer);
+    if (found != FSources->end())
+        found->second.Edits.push_back(Edit);
+}
+
+void TMergeDocument::TakeBackEdit(TBitmapLayer* Layer, TLayerEdit Edit) {
+    ApplyLayerEdit(Layer->Bitmap(), Edit, true);
+    const auto found = FSources->find(Layer);
+    // Steps are taken back newest first: the edit is the layer's last.
+    if (found != FSources->end() && !found->second.Edits.empty())
+        found->second.Edits.pop_back();
+}
+
 void TMergeDocument::PictureRestored() {
     FView->PictureListChanged();
     FView->ShowCanvasPage();
@@ -829,34 +911,57 @@ void TMergeDocument::PictureRestored() {
     FView->InvalidateView();
 }
 
-TTextLayer* TMergeDocument::AddTextLayer(const QString& Text, TPoint Centre) {
+void TMergeDocument::MakeTextPicture(const QString& Text, const TFont& Font, TBitmap32& Picture) {
+    TBitmap32 text;
+    text.SetFont(Font);
+    text.SetDrawMode(dmBlend);
+    text.SetWidth(text.TextWidth(Text) + 20);
+    text.SetHeight(text.TextHeight(Text) + 20);
+    text.Clear(0);
+    // Coverage becomes alpha over the font's colour; the margin stays 0.
+    text.PaintText(10, 10, Text, 0, WinColorToColor32(Font.Color));
+    Picture.Assign(text);
+}
+
+TTextLayer* TMergeDocument::AddTextPicture(const TBitmap32& Picture, const TRectF& Location,
+                                           TLayerSource Source) {
     auto* layer = new TTextLayer(&FLayers);
     try {
         layer->Tag = kTextLayerTag;
-        TBitmap32 text;
-        text.SetFont(TextFont);
-        text.SetDrawMode(dmBlend);
-        text.SetWidth(text.TextWidth(Text) + 20);
-        text.SetHeight(text.TextHeight(Text) + 20);
-        text.Clear(0);
-        // Coverage becomes alpha over the font's colour; the margin stays 0.
-        text.PaintText(10, 10, Text, 0, WinColorToColor32(TextFont.Color));
-        layer->Bitmap().Assign(text);
+        layer->Bitmap().Assign(Picture);
         layer->Bitmap().SetDrawMode(dmBlend);
         layer->Bitmap().SetMasterAlpha(255);
-        const int w = layer->Bitmap().Width();
-        const int h = layer->Bitmap().Height();
-        // Whole pixels: a text of odd size is drawn 1:1, no column doubled.
-        layer->SetLocation(RectAboutCentre(float(Centre.X), float(Centre.Y), float(w), float(h)));
+        layer->SetLocation(Location);
         layer->SetScaled(true);
         layer->OnMouseDown = LayerMouseDown;
         // A press on the margin selects a text as well as one on its glyphs.
         layer->SetHitTestAlpha(false);
         layer->SetCropped(false);
+        SetLayerSource(layer, std::move(Source));
     } catch (...) {
         delete layer;
         throw;
     }
+    // The frame stays the top layer.
+    if (RubberBand && RubberBand->Collection() == &FLayers)
+        RubberBand->BringToFront();
+    return layer;
+}
+
+TTextLayer* TMergeDocument::AddTextLayer(const QString& Text, TPoint Centre) {
+    TBitmap32 picture;
+    MakeTextPicture(Text, TextFont, picture);
+    TLayerSource source;
+    source.Kind = TLayerSource::TKind::Text;
+    source.Text = Text;
+    source.Font = TextFont;
+    source.Font.Color = TColor(std::uint32_t(TextFont.Color) & 0xFFFFFFu);
+    // Whole pixels: a text of odd size is drawn 1:1, no column doubled.
+    TTextLayer* layer =
+        AddTextPicture(picture,
+                       RectAboutCentre(float(Centre.X), float(Centre.Y), float(picture.Width()),
+                                       float(picture.Height())),
+                       std::move(source));
     SelectLayer(layer);
     layer->SetIndex(FLayers.Count() - 2);
     Record(AddStep(*this, layer, LayerOrder(FLayers), TRemovedEntry(), "Add Text"));
@@ -890,7 +995,8 @@ bool TMergeDocument::DropPicture(TPoint CanvasPoint) {
         return false;
     }
     if (!GridMode) {
-        AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(ImgPicList.size()));
+        AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(ImgPicList.size()),
+                         PictureSource(request));
         Record(AddStep(*this, SelectedLayer, LayerOrder(FLayers), TRemovedEntry(), "Drop Picture"));
         return true;
     }
@@ -909,7 +1015,8 @@ bool TMergeDocument::DropPicture(TPoint CanvasPoint) {
     try {
         ImgPicList.push_back(ThumbnailImage(*thumbnail.Bitmap));
         PicFileList.push_back(file);
-        AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(PicFileList.size()) - 1);
+        AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(PicFileList.size()) - 1,
+                         PictureSource(request));
     } catch (...) {
         PicFileList.resize(entries);
         ImgPicList.resize(thumbnails);
@@ -934,3 +1041,4 @@ int TMergeDocument::DropPictures(const std::vector<std::string>& Files, TPoint C
     }
     return added;
 }
+

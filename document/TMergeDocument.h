@@ -5,6 +5,7 @@
 #pragma once
 
 #include "document/TEditHistory.h"
+#include "document/uLayerSource.h"
 #include "engine/TBitmap.h"
 #include "engine/TBitmap32.h"
 #include "engine/TFont.h"
@@ -18,6 +19,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -178,6 +180,8 @@ public:
     // every picture and earlier text. An error frees the layer and passes on,
     // nothing then being selected.
     TTextLayer* AddTextLayer(const QString& Text, TPoint Centre);
+    // The picture of a text layer: Text in Font with the transparent margin.
+    static void MakeTextPicture(const QString& Text, const TFont& Font, TBitmap32& Picture);
 
     // Adds the picture CurrentPicFile dropped onto CanvasPoint: in grid mode
     // fitted into the cell under the point and appended to PicFileList and
@@ -282,14 +286,43 @@ public:
     // Target, which takes the canvas's size. Layers are cut at the canvas edges.
     void RenderMergedPicture(TBitmap32& Target);
 
+    // ---- Where the layers and the canvas come from ----
+
+    // The source and edits of a layer the document made; null for any other.
+    const TLayerSource* LayerSource(const TCustomLayer* Layer) const;
+    // Layer as it stands, with its source (Unknown for a layer the document
+    // did not make).
+    TLayerRecord LayerRecordOf(const TBitmapLayer& Layer) const;
+    // What the canvas was made of: its size and colour, its guides and the
+    // layers flattened into it.
+    const TCanvasSource& CanvasSource() const { return FCanvasSource; }
+    // Puts back the source of a canvas and the layout it was built by, as a
+    // step brings back a former picture.
+    void RestoreCanvasSource(TCanvasSource Source, const TMergeLayout& Built);
+    // Mirrors or turns Layer's picture and adds Edit to its edits; TakeBackEdit
+    // applies the inverse and removes the last of them. Neither moves the layer.
+    void ApplyEdit(TBitmapLayer* Layer, TLayerEdit Edit);
+    void TakeBackEdit(TBitmapLayer* Layer, TLayerEdit Edit);
+
     // "Dimension(px): <width> x <height>".
     static std::string DimensionStatusText(int Width, int Height);
     // The guide colour of empty cells.
     static constexpr TColor kGuideColor = 0xEEEEEE;
 
 private:
-    // Steps after loading: the prepared picture becomes the top layer at TopLeft.
-    void AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag);
+    // Steps after loading: the prepared picture, made from Source, becomes the
+    // top layer at TopLeft.
+    TBitmapLayer* AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag,
+                                   TLayerSource Source);
+    // A new text layer over Picture, the text rendered by MakeTextPicture;
+    // placed at the top (the frame stays above it) and not selected.
+    TTextLayer* AddTextPicture(const TBitmap32& Picture, const TRectF& Location,
+                               TLayerSource Source);
+    // Remembers Layer's source for as long as the layer lives.
+    void SetLayerSource(TCustomLayer* Layer, TLayerSource Source);
+    // Paints every layer into the canvas and removes them, the visible ones
+    // joining the canvas's flattened layers.
+    void FlattenLayers();
     void Rebuild(const TMergeLayout& Layout);
     // Runs Work as one long operation: changes asked for meanwhile wait for
     // its end (also when it fails), and none starts inside another.
@@ -312,6 +345,10 @@ private:
     TDocumentView FNoView;
     TDocumentView* FView;
     TMergeLayout FBuiltLayout;
+    TCanvasSource FCanvasSource;
+    // The sources of the layers made here, kept while the layers live (they
+    // forget themselves when destroyed, also after the document has gone).
+    std::shared_ptr<std::map<const TCustomLayer*, TLayerSource>> FSources;
     bool FStopRequested = false;
     bool FBusy = false;
     // While a whole change is recorded: what it will take back to.
