@@ -4,6 +4,8 @@
 #include "document/uEditSteps.h"
 #include "document/uDropPlacement.h"
 #include "document/uLayerGeometry.h"
+#include "document/uProjectFile.h"
+#include "layout/uCanvasLimit.h"
 #include "layout/uGridGeometry.h"
 #include "pictures/TPicturePrefetcher.h"
 #include "pictures/uPicLib.h"
@@ -854,6 +856,16 @@ void TMergeDocument::MarkSaved() {
     FView->HistoryChanged();
 }
 
+void TMergeDocument::MarkProjectSaved() {
+    History.MarkSaved(TSaveMark::Project);
+    FView->HistoryChanged();
+}
+
+void TMergeDocument::MarkProjectUnsaved() {
+    History.MarkUnsaved(TSaveMark::Project);
+    FView->HistoryChanged();
+}
+
 // ---- Sources ----
 
 void TMergeDocument::SetLayerSource(TCustomLayer* Layer, TLayerSource Source) {
@@ -1042,3 +1054,193 @@ int TMergeDocument::DropPictures(const std::vector<std::string>& Files, TPoint C
     return added;
 }
 
+// ---- Projects ----
+
+namespace {
+
+[[noreturn]] void CannotKeep() {
+    throw std::runtime_error("The picture holds a layer that a project cannot keep.");
+}
+
+} // namespace
+
+TProject TMergeDocument::Project() const {
+    TProject p;
+    p.GridMode = GridMode;
+    p.Layout = FBuiltLayout;
+    p.Layout.FillColor = PlainColor(FBuiltLayout.FillColor);
+    p.Layout.NewBg = PlainColor(FBuiltLayout.NewBg);
+    p.Pictures = PicFileList;
+    p.Canvas = FCanvasSource;
+    for (const TLayerRecord& flattened : p.Canvas.Flattened)
+        if (flattened.Source.Kind == TLayerSource::TKind::Unknown)
+            CannotKeep();
+    for (int i = 0; i < FLayers.Count(); ++i) {
+        const TCustomLayer* layer = FLayers.Items(i);
+        if (dynamic_cast<const TRubberbandLayer*>(layer))
+            continue;
+        const auto* bitmapLayer = dynamic_cast<const TBitmapLayer*>(layer);
+        if (!bitmapLayer)
+            CannotKeep();
+        p.Layers.push_back(LayerRecordOf(*bitmapLayer));
+        if (p.Layers.back().Source.Kind == TLayerSource::TKind::Unknown)
+            CannotKeep();
+    }
+    return p;
+}
+
+bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& LeftOut) {
+    LeftOut.clear();
+    if (FBusy || FWholeBefore)
+        throw std::logic_error("A project is opened only while the document is idle.");
+    // What the pixel store cannot hold is refused before anything is read.
+    std::string refusal = CanvasSizeRefusal(P.Canvas.Width, P.Canvas.Height);
+    std::vector<const TLayerRecord*> records;
+    for (const auto* layers : {&P.Canvas.Flattened, &P.Layers})
+        for (const TLayerRecord& record : *layers) {
+            records.push_back(&record);
+            const TLayerSource& s = record.Source;
+            if (s.Kind == TLayerSource::TKind::Unknown)
+                throw std::runtime_error("The project holds a layer without a source.");
+            if (refusal.empty() && s.Kind == TLayerSource::TKind::Picture && s.Fitted)
+                refusal = CanvasSizeRefusal(s.CellWidth, s.CellHeight);
+        }
+    if (!refusal.empty())
+        throw std::runtime_error(refusal);
+
+    // Every picture and text first, while the document stays as it is: the
+    // list's thumbnails, then the layers' pictures (the flattened ones first).
+    const std::size_t listCount = P.Pictures.size();
+    std::vector<TPrefetchRequest> requests;
+    std::vector<std::size_t> requestOf(records.size(), std::size_t(-1));
+    for (const std::string& file : P.Pictures)
+        requests.push_back(ThumbnailRequest(file));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const TLayerSource& s = records[i]->Source;
+        if (s.Kind != TLayerSource::TKind::Picture)
+            continue;
+        TPrefetchRequest request;
+        request.File = s.File;
+        request.Fit = s.Fitted;
+        request.CellWidth = s.CellWidth;
+        request.CellHeight = s.CellHeight;
+        request.FitType = s.FitType;
+        request.FillColor = ResolvedColor(s.FillColor);
+        requestOf[i] = requests.size();
+        requests.push_back(request);
+    }
+    std::vector<TPreparedPicture> prepared(requests.size());
+    bool opened = false;
+    RunBusy([&] {
+        TBusyGuard busy(*FView);
+        FStopRequested = false;
+        {
+            TPicturePrefetcher prefetcher(requests, LoadThreads);
+            const int total = int(requests.size());
+            for (std::size_t i = 0; i < requests.size(); ++i) {
+                while (!prefetcher.WaitFor(i, std::chrono::milliseconds(40)) && !FStopRequested)
+                    FView->Progress(int(i), total);
+                if (FStopRequested)
+                    return;
+                prepared[i] = prefetcher.Take(i);
+                FView->Progress(int(i + 1), total);
+            }
+        }
+        // Each layer's picture as it stands: made, then edited in order.
+        std::vector<std::unique_ptr<TBitmap32>> pictures(records.size());
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const TLayerSource& s = records[i]->Source;
+            if (s.Kind == TLayerSource::TKind::Text) {
+                pictures[i] = std::make_unique<TBitmap32>();
+                MakeTextPicture(s.Text, s.Font, *pictures[i]);
+            } else if (prepared[requestOf[i]].Loaded) {
+                pictures[i] = std::move(prepared[requestOf[i]].Bitmap);
+            } else {
+                continue;
+            }
+            for (TLayerEdit edit : s.Edits)
+                ApplyLayerEdit(*pictures[i], edit);
+        }
+        // What is left out, each file once; the list's entries that go, by index.
+        std::vector<bool> dropped(listCount, false);
+        const auto leaveOut = [&](const std::string& file) {
+            if (std::find(LeftOut.begin(), LeftOut.end(), file) == LeftOut.end())
+                LeftOut.push_back(file);
+        };
+        for (std::size_t i = 0; i < listCount; ++i)
+            if (!prepared[i].Loaded) {
+                dropped[i] = true;
+                leaveOut(P.Pictures[i]);
+            }
+        for (std::size_t i = 0; i < records.size(); ++i)
+            if (!pictures[i])
+                leaveOut(records[i]->Source.File);
+        // A picture layer's tag follows its entry as when the entries were deleted.
+        const auto tagAfter = [&](int Tag) {
+            if (Tag < 0)
+                return Tag;
+            int below = 0;
+            for (std::size_t i = 0; i < listCount && std::int64_t(i) < Tag; ++i)
+                below += dropped[i] ? 1 : 0;
+            if (std::size_t(Tag) < listCount && dropped[std::size_t(Tag)])
+                return -1;
+            return Tag - below;
+        };
+
+        // From here on the document changes.
+        RecordWholeChange("Open Project", [&] {
+            SetCanvas(P.Canvas.Width, P.Canvas.Height, P.Canvas.Background);
+            if (P.Canvas.Guides) {
+                const TGridLayout& g = P.Canvas.Grid;
+                DrawCellGuides(FCanvas, g.ColNumber, g.RowNumber, g.ResizeWidth, g.ResizeHeight,
+                               g.Space, kGuideColor);
+                FCanvasSource.Guides = true;
+                FCanvasSource.Grid = g;
+            }
+            const auto make = [&](std::size_t i) {
+                if (!pictures[i])
+                    return;
+                const TLayerRecord& r = *records[i];
+                TBitmapLayer* layer = nullptr;
+                if (r.Source.Kind == TLayerSource::TKind::Picture) {
+                    layer = AddPreparedLayer(std::move(pictures[i]), TPoint{0, 0},
+                                             tagAfter(r.Tag), r.Source);
+                    layer->SetLocation(r.Location);
+                } else {
+                    layer = AddTextPicture(*pictures[i], r.Location, r.Source);
+                    layer->Tag = r.Tag;
+                }
+                layer->Bitmap().SetMasterAlpha(std::uint8_t(r.Opacity));
+                layer->SetCropped(r.Cropped);
+                layer->SetScaled(r.Scaled);
+                layer->SetVisible(r.Visible);
+            };
+            const std::size_t flattened = P.Canvas.Flattened.size();
+            if (flattened > 0) {
+                for (std::size_t i = 0; i < flattened; ++i)
+                    make(i);
+                FlattenLayers();
+            }
+            for (std::size_t i = flattened; i < records.size(); ++i)
+                make(i);
+            SelectLayer(nullptr);
+            GridMode = P.GridMode;
+            PicFileList.clear();
+            ImgPicList.clear();
+            for (std::size_t i = 0; i < listCount; ++i)
+                if (!dropped[i]) {
+                    PicFileList.push_back(P.Pictures[i]);
+                    ImgPicList.push_back(ThumbnailImage(*prepared[i].Bitmap));
+                }
+            FBuiltLayout = P.Layout;
+            FView->PictureListChanged();
+            FView->ReapplyZoom();
+        });
+        // A document of its own: nothing to take back, nothing to save.
+        History.Clear();
+        Saved = true;
+        opened = true;
+    });
+    FView->HistoryChanged();
+    return opened;
+}

@@ -63,6 +63,7 @@ public:
 struct TIniOption;
 class TDocumentStep;
 struct TPictureState;
+struct TProject;
 class TTextLayer;
 
 // The layout and fitting values a rebuild works from. The document reads no
@@ -303,6 +304,30 @@ public:
     // applies the inverse and removes the last of them. Neither moves the layer.
     void ApplyEdit(TBitmapLayer* Layer, TLayerEdit Edit);
     void TakeBackEdit(TBitmapLayer* Layer, TLayerEdit Edit);
+
+    // ---- Projects ----
+
+    // The document as a project: its kind, the layout it was built by, the
+    // picture list, the canvas and every layer from the bottom up, with the
+    // files' full paths. Throws for a layer it cannot re-create.
+    TProject Project() const;
+    // Replaces the picture by Project (its files given by full paths): the
+    // canvas, the layers, the lists and the kind, the layout it was built by
+    // taken as the document's. Every picture is read and every text rendered
+    // before anything changes: a project whose canvas or cells cannot be held,
+    // or an error while they are made, changes nothing. A picture that cannot
+    // be read is left out (a list entry with it, the tags of the others
+    // following, as a deleted entry does) and named in the answer, which is
+    // empty when nothing was left out. The history starts empty and the
+    // document counts as saved. False, changing nothing, when a stop was
+    // asked for while the pictures were read.
+    bool OpenProject(const TProject& Project, std::vector<std::string>& LeftOut);
+    // The project file holds the document as it is now; ProjectSaved tells
+    // whether the history stands there again. MarkProjectUnsaved: the file
+    // holds none of the states of the history.
+    void MarkProjectSaved();
+    void MarkProjectUnsaved();
+    bool ProjectSaved() const { return History.IsSaved(TSaveMark::Project); }
 
     // "Dimension(px): <width> x <height>".
     static std::string DimensionStatusText(int Width, int Height);
