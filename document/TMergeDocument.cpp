@@ -1163,18 +1163,21 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
         }
         // What is left out, each file once; the list's entries that go, by index.
         std::vector<bool> dropped(listCount, false);
-        const auto leaveOut = [&](const std::string& file) {
-            if (std::find(LeftOut.begin(), LeftOut.end(), file) == LeftOut.end())
-                LeftOut.push_back(file);
+        std::vector<std::string> why;
+        const auto leaveOut = [&](const std::string& file, const std::string& reason) {
+            if (std::find(LeftOut.begin(), LeftOut.end(), file) != LeftOut.end())
+                return;
+            LeftOut.push_back(file);
+            why.push_back(reason);
         };
         for (std::size_t i = 0; i < listCount; ++i)
             if (!prepared[i].Loaded) {
                 dropped[i] = true;
-                leaveOut(P.Pictures[i]);
+                leaveOut(P.Pictures[i], prepared[i].Why);
             }
         for (std::size_t i = 0; i < records.size(); ++i)
             if (!pictures[i])
-                leaveOut(records[i]->Source.File);
+                leaveOut(records[i]->Source.File, prepared[requestOf[i]].Why);
         // A picture layer's tag follows its entry as when the entries were deleted.
         const auto tagAfter = [&](int Tag) {
             if (Tag < 0)
@@ -1240,6 +1243,8 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
         History.Clear();
         Saved = true;
         opened = true;
+        for (std::size_t i = 0; i < LeftOut.size(); ++i)
+            FView->PictureSkipped(LeftOut[i], why[i]);
     });
     FView->HistoryChanged();
     return opened;

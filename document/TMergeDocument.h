@@ -317,8 +317,8 @@ public:
     // before anything changes: a project whose canvas or cells cannot be held,
     // or an error while they are made, changes nothing. A picture that cannot
     // be read is left out (a list entry with it, the tags of the others
-    // following, as a deleted entry does) and named in the answer, which is
-    // empty when nothing was left out. The history starts empty and the
+    // following, as a deleted entry does), told to the view as skipped and
+    // named in LeftOut, which is empty when nothing was left out. The history starts empty and the
     // document counts as saved. False, changing nothing, when a stop was
     // asked for while the pictures were read.
     bool OpenProject(const TProject& Project, std::vector<std::string>& LeftOut);

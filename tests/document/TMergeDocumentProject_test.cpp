@@ -3,7 +3,9 @@
 // in step with every edit and its undo.
 #include "document/TMergeDocument.h"
 
+#include "codecs/uCodecRegistry.h"
 #include "document/TTextLayer.h"
+#include "document/uMergeCommandLine.h"
 #include "document/uProjectFile.h"
 #include "pictures/TPicturePrefetcher.h"
 #include "tests/document/PictureCompare.h"
@@ -18,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -332,6 +335,42 @@ TEST_F(Projects, ACanvasTooLargeChangesNothing) {
     EXPECT_TRUE(doc.Project() == kept);
     EXPECT_EQ(doc.History.Count(), steps);
     EXPECT_TRUE(SamePicture(*before, *Render(doc), "unchanged"));
+}
+
+// The command line renders a project into the picture the document saves,
+// and refuses a file that is not a project without writing anything.
+TEST_F(Projects, TheCommandLineRendersTheSamePicture) {
+    EditedGrid();
+    const auto expected = Render(doc);
+    const QString file = dir.filePath(QStringLiteral("grid.tessellon"));
+    WriteProjectFile(doc.Project(), file);
+    const QString out = dir.filePath(QStringLiteral("out.png"));
+    std::ostringstream err;
+    ASSERT_EQ(RunMergeJob(ParseMergeArguments({"--project", file.toStdString(), "-o",
+                                               out.toStdString(), "--quiet"}),
+                          err),
+              kMergeOk)
+        << err.str();
+    const TDecodedPicture written = DecodePictureFile(out.toStdString());
+    ASSERT_EQ(written.Width, expected->Width());
+    ASSERT_EQ(written.Height, expected->Height());
+    // Compared as the picture file keeps it: its colour (the writer decides the alpha).
+    for (int y = 0; y < written.Height; ++y)
+        for (int x = 0; x < written.Width; ++x)
+            ASSERT_EQ(written.Pixel(x, y) & 0xFFFFFFu, expected->Pixel(x, y) & 0xFFFFFFu)
+                << x << "," << y;
+
+    WriteFile(dir.filePath(QStringLiteral("notes.tessellon")), "{\"format\": \"other\"}");
+    const QString none = dir.filePath(QStringLiteral("none.png"));
+    std::ostringstream refused;
+    EXPECT_EQ(RunMergeJob(ParseMergeArguments({"--project",
+                                               dir.filePath(QStringLiteral("notes.tessellon"))
+                                                   .toStdString(),
+                                               "-o", none.toStdString(), "--quiet"}),
+                          refused),
+              kMergeFailed);
+    EXPECT_NE(refused.str().find("is not a Tessellon project"), std::string::npos) << refused.str();
+    EXPECT_FALSE(QFile::exists(none));
 }
 
 } // namespace
