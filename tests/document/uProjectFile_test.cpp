@@ -224,4 +224,29 @@ TEST(ProjectFile, MissingFilesAreFoundByNameInAnotherFolder) {
     EXPECT_EQ(MissingFiles(ProjectFiles(p)), (std::vector<std::string>{c}));
 }
 
+// The example of the format's description reads as it says.
+TEST(ProjectFile, TheDescribedExampleReads) {
+    const QByteArray text =
+        ReadAll(QStringLiteral(TESSELLON_TEST_DATA_DIR "/../../document/PROJECT_FORMAT.md"));
+    const qsizetype start = text.indexOf("```json\n");
+    ASSERT_GE(start, 0);
+    const qsizetype end = text.indexOf("```", start + 8);
+    const TProject p = ReadProjectBytes(text.mid(start + 8, end - start - 8),
+                                        QStringLiteral("/albums/summer.tessellon"));
+    EXPECT_TRUE(p.GridMode);
+    EXPECT_EQ(p.Pictures, (std::vector<std::string>{
+                              QDir::toNativeSeparators(QStringLiteral("/albums/beach.jpg")).toStdString(),
+                              QDir::toNativeSeparators(QStringLiteral("/home/ann/Pictures/dune.png"))
+                                  .toStdString()}));
+    ASSERT_EQ(p.Layers.size(), 2u);
+    EXPECT_EQ(p.Layers[0].Source.Edits,
+              (std::vector<TLayerEdit>{TLayerEdit::FlipHorizontal, TLayerEdit::Turn90}));
+    EXPECT_TRUE(p.Layers[0].Source.Fitted);
+    EXPECT_EQ(p.Layers[0].Opacity, 200);
+    EXPECT_EQ(p.Layers[1].Source.Text, QStringLiteral("Summer"));
+    EXPECT_EQ(p.Layers[1].Source.Font.Color, TColor(0x0000FF)) << "#RRGGBB read as 0x00BBGGRR";
+    EXPECT_EQ(p.Layers[1].Tag, kTextLayerTag);
+    EXPECT_TRUE(p.Canvas.Guides);
+}
+
 } // namespace
