@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-
 class TDocumentStep : public TEditStep {
 public:
     TDocumentStep(TMergeDocument& Document, std::string Name)
