@@ -208,6 +208,24 @@ TEST_F(ProjectCommands, ExitNewAndOpenAskAboutUnsavedProjectChanges) {
     }
 }
 
+// A project that cannot be saved on the way out keeps the window open with
+// the error, so that no change is lost unasked.
+TEST_F(ProjectCommands, ExitStaysWhenTheProjectCannotBeSaved) {
+    auto win = Start();
+    EditedGrid(*win);
+    const QString file = pictureDir.filePath(QStringLiteral("q.tessellon"));
+    SaveProjectAs(*win, file);
+    Act(*win, "ActRotate180")->trigger();
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkdir(file)); // a folder where the file was
+    TMessageBoxes boxes({QMessageBox::Yes});
+    Act(*win, "ActExit")->trigger();
+    ASSERT_EQ(boxes.Texts.size(), 2);
+    EXPECT_TRUE(boxes.Texts[1].contains(QStringLiteral("q.tessellon"))) << boxes.Texts[1].toStdString();
+    EXPECT_TRUE(win->isVisible());
+    EXPECT_EQ(win->windowTitle(), Caption(QStringLiteral("q*")));
+}
+
 TEST_F(ProjectCommands, MissingPicturesAreLookedForElsewhereAndWhatIsLeftOutIsSaidOnce) {
     auto win = Start();
     EditedGrid(*win);
