@@ -11,9 +11,10 @@ void TEditHistory::Push(std::unique_ptr<TEditStep> Step) {
         FSteps.pop_back();
         FCounted.pop_back();
     }
-    if (FSavedPosition != kNoSave && FSavedPosition > FPosition)
-        FSavedPosition = kNoSave;
-    if (FPosition > 0 && FSavedPosition != FPosition &&
+    for (std::size_t& saved : FSavedPositions)
+        if (saved != kNoSave && saved > FPosition)
+            saved = kNoSave;
+    if (FPosition > 0 && !SavedAt(FPosition) &&
         (FMergeOpen || FSteps[FPosition - 1]->AwaitsFollowUp())) {
         if (FSteps[FPosition - 1]->Absorb(*Step)) {
             Recount(FPosition - 1);
@@ -46,8 +47,9 @@ void TEditHistory::Trim() {
     FSteps.erase(FSteps.begin(), FSteps.begin() + long(dropped));
     FCounted.erase(FCounted.begin(), FCounted.begin() + long(dropped));
     FPosition -= dropped;
-    if (FSavedPosition != kNoSave)
-        FSavedPosition = FSavedPosition >= dropped ? FSavedPosition - dropped : kNoSave;
+    for (std::size_t& saved : FSavedPositions)
+        if (saved != kNoSave)
+            saved = saved >= dropped ? saved - dropped : kNoSave;
 }
 
 std::string TEditHistory::UndoName() const {
@@ -86,14 +88,26 @@ void TEditHistory::Clear() {
     FPosition = 0;
     FKeptBytes = 0;
     FMergeOpen = false;
-    FSavedPosition = 0;
+    for (std::size_t& saved : FSavedPositions)
+        saved = 0;
 }
 
-void TEditHistory::MarkSaved() {
-    FSavedPosition = FPosition;
+void TEditHistory::MarkSaved(TSaveMark Mark) {
+    FSavedPositions[std::size_t(Mark)] = FPosition;
     FMergeOpen = false;
 }
 
-bool TEditHistory::IsSaved() const {
-    return FSavedPosition == FPosition;
+bool TEditHistory::IsSaved(TSaveMark Mark) const {
+    return FSavedPositions[std::size_t(Mark)] == FPosition;
+}
+
+void TEditHistory::MarkUnsaved(TSaveMark Mark) {
+    FSavedPositions[std::size_t(Mark)] = kNoSave;
+}
+
+bool TEditHistory::SavedAt(std::size_t Position) const {
+    for (std::size_t saved : FSavedPositions)
+        if (saved == Position)
+            return true;
+    return false;
 }

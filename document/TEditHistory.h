@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+// The states a history can remember as saved, each on its own: the picture
+// written out as a picture file, and the project file.
+enum class TSaveMark { Picture, Project };
+
 class TEditStep {
 public:
     virtual ~TEditStep() = default;
@@ -50,8 +54,11 @@ public:
     void Clear();
     // The state now is the one saved last; IsSaved tells whether the history
     // stands there again (after undoing or redoing back to it).
-    void MarkSaved();
-    bool IsSaved() const;
+    void MarkSaved(TSaveMark Mark = TSaveMark::Picture);
+    bool IsSaved(TSaveMark Mark = TSaveMark::Picture) const;
+    // What was saved is none of the states of the history (a file that was
+    // changed on its way in): nothing counts as saved until the next save.
+    void MarkUnsaved(TSaveMark Mark);
 
     std::size_t Count() const { return FSteps.size(); }
     // A new bound for the kept pictures; the oldest steps go at once if needed.
@@ -76,8 +83,13 @@ private:
     std::size_t FKeptBytes = 0;
     std::size_t FLimit;
     bool FMergeOpen = false;
-    // The position of the last save; none once the saved state was dropped
-    // from the history or cut off by a new step.
+    // True when a save marks the state at Position: a step that follows it
+    // stands on its own.
+    bool SavedAt(std::size_t Position) const;
+
+    // The position of the last save of each mark; none once the saved state
+    // was dropped from the history or cut off by a new step.
     static constexpr std::size_t kNoSave = std::size_t(-1);
-    std::size_t FSavedPosition = 0;
+    static constexpr std::size_t kMarks = 2;
+    std::size_t FSavedPositions[kMarks] = {0, 0};
 };

@@ -4,6 +4,8 @@
 #include "document/uEditSteps.h"
 #include "document/uDropPlacement.h"
 #include "document/uLayerGeometry.h"
+#include "document/uProjectFile.h"
+#include "layout/uCanvasLimit.h"
 #include "layout/uGridGeometry.h"
 #include "pictures/TPicturePrefetcher.h"
 #include "pictures/uPicLib.h"
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <exception>
 #include <map>
+#include <stdexcept>
 
 namespace {
 
@@ -33,7 +36,8 @@ private:
 } // namespace
 
 TMergeDocument::TMergeDocument(TBitmap32& Canvas, TLayerCollection& Layers, TDocumentView* View)
-    : FCanvas(Canvas), FLayers(Layers), FView(View ? View : &FNoView) {
+    : FCanvas(Canvas), FLayers(Layers), FView(View ? View : &FNoView),
+      FSources(std::make_shared<std::map<const TCustomLayer*, TLayerSource>>()) {
     TextFont.Name = QStringLiteral("Arial");
     TextFont.Size = 28;
     TextFont.Color = 255;
@@ -105,17 +109,21 @@ void TMergeDocument::RunPendingChanges() {
 
 void TMergeDocument::Rebuild(const TMergeLayout& Layout) {
     FStopRequested = false;
-    FBuiltLayout = Layout;
     TBusyGuard busy(*FView);
+    // The layout is the new canvas's: the picture it replaces keeps its own.
     if (GridMode) {
         const TGridLayout& g = Layout.Grid;
         const TGridSize size = GridCanvasSize(g);
         SetCanvas(size.Width, size.Height, ColorToColor32(Layout.NewBg));
+        FBuiltLayout = Layout;
         DrawCellGuides(FCanvas, g.ColNumber, g.RowNumber, g.ResizeWidth, g.ResizeHeight, g.Space,
                        kGuideColor);
+        FCanvasSource.Guides = true;
+        FCanvasSource.Grid = g;
         PlacePictures(g, Layout.ResizeType, Layout.FillColor, PicFileList);
     } else {
         SetCanvas(Layout.NewWidth, Layout.NewHeight, ColorToColor32(Layout.NewBg));
+        FBuiltLayout = Layout;
     }
     FView->ReapplyZoom();
 }
@@ -131,6 +139,10 @@ void TMergeDocument::SetCanvas(int Width, int Height, TColor32 Background) {
     FView->SetViewScale(1.0f);
     FCanvas.SetSize(Width, Height);
     FCanvas.Clear(Background);
+    FCanvasSource = TCanvasSource();
+    FCanvasSource.Width = FCanvas.Width();
+    FCanvasSource.Height = FCanvas.Height();
+    FCanvasSource.Background = Background;
     FView->SetScaleControlsEnabled(!FCanvas.IsEmpty());
     FView->ShowDimension(DimensionStatusText(Width, Height));
 }
@@ -223,8 +235,22 @@ namespace {
 
 // A plain colour for the worker threads, which must not touch the palette.
 TColor ResolvedColor(TColor Color) {
-    const TColor32 c = ColorToColor32(Color);
-    return TColor(RedComponent(c) | (GreenComponent(c) << 8) | (BlueComponent(c) << 16));
+    return PlainColor(Color);
+}
+
+// What a picture layer prepared by Request is made from.
+TLayerSource PictureSource(const TPrefetchRequest& Request) {
+    TLayerSource source;
+    source.Kind = TLayerSource::TKind::Picture;
+    source.File = Request.File;
+    source.Fitted = Request.Fit;
+    if (Request.Fit) {
+        source.CellWidth = Request.CellWidth;
+        source.CellHeight = Request.CellHeight;
+        source.FitType = Request.FitType;
+        source.FillColor = Request.FillColor;
+    }
+    return source;
 }
 
 } // namespace
@@ -251,7 +277,7 @@ void TMergeDocument::PlacePictures(const TGridLayout& layout, int FitType, TColo
         requests[i].FitType = FitType;
         requests[i].FillColor = fill;
     }
-    TPicturePrefetcher prefetcher(std::move(requests), LoadThreads);
+    TPicturePrefetcher prefetcher(requests, LoadThreads);
     for (std::size_t i = 0; i < count && !FStopRequested; ++i) {
         // The window stays responsive while a slow picture is read.
         while (!prefetcher.WaitFor(i, std::chrono::milliseconds(40)) && !FStopRequested)
@@ -262,7 +288,8 @@ void TMergeDocument::PlacePictures(const TGridLayout& layout, int FitType, TColo
         const TGridCell cell = CellOfIndex(layout, int(i));
         const TGridPoint p = CellOrigin(layout, cell.Row, cell.Column);
         if (prepared.Loaded)
-            AddPreparedLayer(std::move(prepared.Bitmap), TPoint{p.X, p.Y}, int(i));
+            AddPreparedLayer(std::move(prepared.Bitmap), TPoint{p.X, p.Y}, int(i),
+                             PictureSource(requests[i]));
         else
             FView->PictureSkipped(Files[i], prepared.Why);
         FView->Progress(int(i + 1), int(count));
@@ -286,10 +313,11 @@ void TMergeDocument::AddPictureLayer(const std::string& FileName, TPoint TopLeft
         FView->PictureSkipped(FileName, prepared.Why);
         return;
     }
-    AddPreparedLayer(std::move(prepared.Bitmap), TopLeft, Tag);
+    AddPreparedLayer(std::move(prepared.Bitmap), TopLeft, Tag, PictureSource(request));
 }
 
-void TMergeDocument::AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag) {
+TBitmapLayer* TMergeDocument::AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft,
+                                               int Tag, TLayerSource Source) {
     auto* layer = new TBitmapLayer(&FLayers);
     try {
         layer->Bitmap().Assign(*Picture);
@@ -304,11 +332,13 @@ void TMergeDocument::AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint
         layer->Tag = Tag;
         layer->SetHitTestAlpha(true);
         layer->SetCropped(false);
+        SetLayerSource(layer, std::move(Source));
     } catch (...) {
         delete layer;
         throw;
     }
     SelectLayer(layer);
+    return layer;
 }
 
 void TMergeDocument::SelectLayer(TCustomLayer* Layer) {
@@ -595,15 +625,9 @@ void TMergeDocument::FlipSelected(bool Horizontally) {
     TBitmapLayer* layer = SelectedBitmapLayer();
     if (!layer)
         return;
-    const auto apply = [Horizontally](TBitmapLayer* l) {
-        if (Horizontally)
-            l->Bitmap().FlipHorizontal();
-        else
-            l->Bitmap().FlipVertical();
-    };
-    apply(layer);
-    Record(SelfInverseStep(*this, layer, Horizontally ? "Flip Horizontally" : "Flip Vertically",
-                           apply));
+    const TLayerEdit edit = Horizontally ? TLayerEdit::FlipHorizontal : TLayerEdit::FlipVertical;
+    ApplyEdit(layer, edit);
+    Record(EditStep(*this, layer, edit, Horizontally ? "Flip Horizontally" : "Flip Vertically"));
 }
 
 void TMergeDocument::TurnSelected(int QuarterTurns) {
@@ -614,23 +638,19 @@ void TMergeDocument::TurnSelected(int QuarterTurns) {
     case 1:
     case 3: {
         const int turns = ((QuarterTurns % 4) + 4) % 4;
+        const TLayerEdit edit = turns == 1 ? TLayerEdit::Turn90 : TLayerEdit::Turn270;
         const TRectF before = layer->Location();
-        if (turns == 1)
-            layer->Bitmap().Rotate90();
-        else
-            layer->Bitmap().Rotate270();
+        ApplyEdit(layer, edit);
         const TRectF after = QuarterTurnedLocation(before);
         PlaceLayer(layer, after);
-        Record(TurnStep(*this, layer, turns, before, after,
+        Record(TurnStep(*this, layer, edit, before, after,
                         turns == 1 ? "Rotate 90\u00B0" : "Rotate 270\u00B0"));
         break;
     }
-    case 2: {
-        const auto apply = [](TBitmapLayer* l) { l->Bitmap().Rotate180(); };
-        apply(layer);
-        Record(SelfInverseStep(*this, layer, "Rotate 180\u00B0", apply));
+    case 2:
+        ApplyEdit(layer, TLayerEdit::Turn180);
+        Record(EditStep(*this, layer, TLayerEdit::Turn180, "Rotate 180\u00B0"));
         break;
-    }
     default:
         break;
     }
@@ -662,23 +682,38 @@ bool TMergeDocument::DeleteSelectedLayer() {
 }
 
 void TMergeDocument::FlattenPicture() {
-    RecordWholeChange("Flatten Picture", [&] {
-        SelectLayer(nullptr);
-        auto flat = std::make_unique<TBitmap32>();
-        flat->SetSize(FCanvas.Width(), FCanvas.Height());
-        flat->Clear(0);
-        if (!flat->IsEmpty() && !FView->RenderCanvas(*flat)) {
-            TransferBlock(flat.get(), 0, 0, flat->BoundsRect(), &FCanvas, FCanvas.BoundsRect(),
-                          FCanvas.DrawMode());
-            FLayers.PaintLayers(*flat);
-        }
-        ClearLayersKept();
-        const TDrawMode mode = FCanvas.DrawMode();
-        FCanvas.Assign(*flat);
-        FCanvas.SetDrawMode(mode);
-        FView->SetLayerControls(false, 0, false);
-        FView->InvalidateView();
-    });
+    RecordWholeChange("Flatten Picture", [&] { FlattenLayers(); });
+}
+
+void TMergeDocument::FlattenLayers() {
+    SelectLayer(nullptr);
+    // What is painted into the canvas: the visible layers (the frame is hidden now).
+    std::vector<TLayerRecord> painted;
+    for (int i = 0; i < FLayers.Count(); ++i) {
+        TCustomLayer* layer = FLayers.Items(i);
+        if (!layer->Visible())
+            continue;
+        if (const auto* bitmapLayer = dynamic_cast<const TBitmapLayer*>(layer))
+            painted.push_back(LayerRecordOf(*bitmapLayer));
+        else
+            painted.emplace_back(); // Unknown: the canvas cannot be made again
+    }
+    auto flat = std::make_unique<TBitmap32>();
+    flat->SetSize(FCanvas.Width(), FCanvas.Height());
+    flat->Clear(0);
+    if (!flat->IsEmpty() && !FView->RenderCanvas(*flat)) {
+        TransferBlock(flat.get(), 0, 0, flat->BoundsRect(), &FCanvas, FCanvas.BoundsRect(),
+                      FCanvas.DrawMode());
+        FLayers.PaintLayers(*flat);
+    }
+    ClearLayersKept();
+    const TDrawMode mode = FCanvas.DrawMode();
+    FCanvas.Assign(*flat);
+    FCanvas.SetDrawMode(mode);
+    for (TLayerRecord& record : painted)
+        FCanvasSource.Flattened.push_back(std::move(record));
+    FView->SetLayerControls(false, 0, false);
+    FView->InvalidateView();
 }
 
 void TMergeDocument::ToggleSelectedScaled() {
@@ -822,6 +857,65 @@ void TMergeDocument::MarkSaved() {
     FView->HistoryChanged();
 }
 
+void TMergeDocument::MarkProjectSaved() {
+    History.MarkSaved(TSaveMark::Project);
+    FView->HistoryChanged();
+}
+
+void TMergeDocument::MarkProjectUnsaved() {
+    History.MarkUnsaved(TSaveMark::Project);
+    FView->HistoryChanged();
+}
+
+// ---- Sources ----
+
+void TMergeDocument::SetLayerSource(TCustomLayer* Layer, TLayerSource Source) {
+    (*FSources)[Layer] = std::move(Source);
+    Layer->OnDestroy = [sources = std::weak_ptr<std::map<const TCustomLayer*, TLayerSource>>(
+                            FSources)](TCustomLayer* Gone) {
+        if (auto kept = sources.lock())
+            kept->erase(Gone);
+    };
+}
+
+const TLayerSource* TMergeDocument::LayerSource(const TCustomLayer* Layer) const {
+    const auto found = FSources->find(Layer);
+    return found == FSources->end() ? nullptr : &found->second;
+}
+
+TLayerRecord TMergeDocument::LayerRecordOf(const TBitmapLayer& Layer) const {
+    TLayerRecord record;
+    if (const TLayerSource* source = LayerSource(&Layer))
+        record.Source = *source;
+    record.Location = Layer.Location();
+    record.Opacity = Layer.Bitmap().MasterAlpha();
+    record.Visible = Layer.Visible();
+    record.Cropped = Layer.Cropped();
+    record.Scaled = Layer.Scaled();
+    record.Tag = Layer.Tag;
+    return record;
+}
+
+void TMergeDocument::RestoreCanvasSource(TCanvasSource Source, const TMergeLayout& Built) {
+    FCanvasSource = std::move(Source);
+    FBuiltLayout = Built;
+}
+
+void TMergeDocument::ApplyEdit(TBitmapLayer* Layer, TLayerEdit Edit) {
+    ApplyLayerEdit(Layer->Bitmap(), Edit);
+    const auto found = FSources->find(Layer);
+    if (found != FSources->end())
+        found->second.Edits.push_back(Edit);
+}
+
+void TMergeDocument::TakeBackEdit(TBitmapLayer* Layer, TLayerEdit Edit) {
+    ApplyLayerEdit(Layer->Bitmap(), Edit, true);
+    const auto found = FSources->find(Layer);
+    // Steps are taken back newest first: the edit is the layer's last.
+    if (found != FSources->end() && !found->second.Edits.empty())
+        found->second.Edits.pop_back();
+}
+
 void TMergeDocument::PictureRestored() {
     FView->PictureListChanged();
     FView->ShowCanvasPage();
@@ -830,34 +924,57 @@ void TMergeDocument::PictureRestored() {
     FView->InvalidateView();
 }
 
-TTextLayer* TMergeDocument::AddTextLayer(const QString& Text, TPoint Centre) {
+void TMergeDocument::MakeTextPicture(const QString& Text, const TFont& Font, TBitmap32& Picture) {
+    TBitmap32 text;
+    text.SetFont(Font);
+    text.SetDrawMode(dmBlend);
+    text.SetWidth(text.TextWidth(Text) + 20);
+    text.SetHeight(text.TextHeight(Text) + 20);
+    text.Clear(0);
+    // Coverage becomes alpha over the font's colour; the margin stays 0.
+    text.PaintText(10, 10, Text, 0, WinColorToColor32(Font.Color));
+    Picture.Assign(text);
+}
+
+TTextLayer* TMergeDocument::AddTextPicture(const TBitmap32& Picture, const TRectF& Location,
+                                           TLayerSource Source) {
     auto* layer = new TTextLayer(&FLayers);
     try {
         layer->Tag = kTextLayerTag;
-        TBitmap32 text;
-        text.SetFont(TextFont);
-        text.SetDrawMode(dmBlend);
-        text.SetWidth(text.TextWidth(Text) + 20);
-        text.SetHeight(text.TextHeight(Text) + 20);
-        text.Clear(0);
-        // Coverage becomes alpha over the font's colour; the margin stays 0.
-        text.PaintText(10, 10, Text, 0, WinColorToColor32(TextFont.Color));
-        layer->Bitmap().Assign(text);
+        layer->Bitmap().Assign(Picture);
         layer->Bitmap().SetDrawMode(dmBlend);
         layer->Bitmap().SetMasterAlpha(255);
-        const int w = layer->Bitmap().Width();
-        const int h = layer->Bitmap().Height();
-        // Whole pixels: a text of odd size is drawn 1:1, no column doubled.
-        layer->SetLocation(RectAboutCentre(float(Centre.X), float(Centre.Y), float(w), float(h)));
+        layer->SetLocation(Location);
         layer->SetScaled(true);
         layer->OnMouseDown = LayerMouseDown;
         // A press on the margin selects a text as well as one on its glyphs.
         layer->SetHitTestAlpha(false);
         layer->SetCropped(false);
+        SetLayerSource(layer, std::move(Source));
     } catch (...) {
         delete layer;
         throw;
     }
+    // The frame stays the top layer.
+    if (RubberBand && RubberBand->Collection() == &FLayers)
+        RubberBand->BringToFront();
+    return layer;
+}
+
+TTextLayer* TMergeDocument::AddTextLayer(const QString& Text, TPoint Centre) {
+    TBitmap32 picture;
+    MakeTextPicture(Text, TextFont, picture);
+    TLayerSource source;
+    source.Kind = TLayerSource::TKind::Text;
+    source.Text = Text;
+    source.Font = TextFont;
+    source.Font.Color = TColor(std::uint32_t(TextFont.Color) & 0xFFFFFFu);
+    // Whole pixels: a text of odd size is drawn 1:1, no column doubled.
+    TTextLayer* layer =
+        AddTextPicture(picture,
+                       RectAboutCentre(float(Centre.X), float(Centre.Y), float(picture.Width()),
+                                       float(picture.Height())),
+                       std::move(source));
     SelectLayer(layer);
     layer->SetIndex(FLayers.Count() - 2);
     Record(AddStep(*this, layer, LayerOrder(FLayers), TRemovedEntry(), "Add Text"));
@@ -891,7 +1008,8 @@ bool TMergeDocument::DropPicture(TPoint CanvasPoint) {
         return false;
     }
     if (!GridMode) {
-        AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(ImgPicList.size()));
+        AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(ImgPicList.size()),
+                         PictureSource(request));
         Record(AddStep(*this, SelectedLayer, LayerOrder(FLayers), TRemovedEntry(), "Drop Picture"));
         return true;
     }
@@ -910,7 +1028,8 @@ bool TMergeDocument::DropPicture(TPoint CanvasPoint) {
     try {
         ImgPicList.push_back(ThumbnailImage(*thumbnail.Bitmap));
         PicFileList.push_back(file);
-        AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(PicFileList.size()) - 1);
+        AddPreparedLayer(std::move(picture.Bitmap), DropPoint, int(PicFileList.size()) - 1,
+                         PictureSource(request));
     } catch (...) {
         PicFileList.resize(entries);
         ImgPicList.resize(thumbnails);
@@ -934,4 +1053,200 @@ int TMergeDocument::DropPictures(const std::vector<std::string>& Files, TPoint C
             ++added;
     }
     return added;
+}
+
+// ---- Projects ----
+
+namespace {
+
+[[noreturn]] void CannotKeep() {
+    throw std::runtime_error("The picture holds a layer that a project cannot keep.");
+}
+
+} // namespace
+
+TProject TMergeDocument::Project() const {
+    TProject p;
+    p.GridMode = GridMode;
+    p.Layout = FBuiltLayout;
+    p.Layout.FillColor = PlainColor(FBuiltLayout.FillColor);
+    p.Layout.NewBg = PlainColor(FBuiltLayout.NewBg);
+    p.Pictures = PicFileList;
+    p.Canvas = FCanvasSource;
+    for (const TLayerRecord& flattened : p.Canvas.Flattened)
+        if (flattened.Source.Kind == TLayerSource::TKind::Unknown)
+            CannotKeep();
+    for (int i = 0; i < FLayers.Count(); ++i) {
+        const TCustomLayer* layer = FLayers.Items(i);
+        if (dynamic_cast<const TRubberbandLayer*>(layer))
+            continue;
+        const auto* bitmapLayer = dynamic_cast<const TBitmapLayer*>(layer);
+        if (!bitmapLayer)
+            CannotKeep();
+        p.Layers.push_back(LayerRecordOf(*bitmapLayer));
+        if (p.Layers.back().Source.Kind == TLayerSource::TKind::Unknown)
+            CannotKeep();
+    }
+    return p;
+}
+
+bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& LeftOut) {
+    LeftOut.clear();
+    if (FBusy || FWholeBefore)
+        throw std::logic_error("A project is opened only while the document is idle.");
+    // What the pixel store cannot hold is refused before anything is read.
+    std::string refusal = CanvasSizeRefusal(P.Canvas.Width, P.Canvas.Height);
+    std::vector<const TLayerRecord*> records;
+    for (const auto* layers : {&P.Canvas.Flattened, &P.Layers})
+        for (const TLayerRecord& record : *layers) {
+            records.push_back(&record);
+            const TLayerSource& s = record.Source;
+            if (s.Kind == TLayerSource::TKind::Unknown)
+                throw std::runtime_error("The project holds a layer without a source.");
+            if (refusal.empty() && s.Kind == TLayerSource::TKind::Picture && s.Fitted)
+                refusal = CanvasSizeRefusal(s.CellWidth, s.CellHeight);
+        }
+    if (!refusal.empty())
+        throw std::runtime_error(refusal);
+
+    // Every picture and text first, while the document stays as it is: the
+    // list's thumbnails, then the layers' pictures (the flattened ones first).
+    const std::size_t listCount = P.Pictures.size();
+    std::vector<TPrefetchRequest> requests;
+    std::vector<std::size_t> requestOf(records.size(), std::size_t(-1));
+    for (const std::string& file : P.Pictures)
+        requests.push_back(ThumbnailRequest(file));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const TLayerSource& s = records[i]->Source;
+        if (s.Kind != TLayerSource::TKind::Picture)
+            continue;
+        TPrefetchRequest request;
+        request.File = s.File;
+        request.Fit = s.Fitted;
+        request.CellWidth = s.CellWidth;
+        request.CellHeight = s.CellHeight;
+        request.FitType = s.FitType;
+        request.FillColor = ResolvedColor(s.FillColor);
+        requestOf[i] = requests.size();
+        requests.push_back(request);
+    }
+    std::vector<TPreparedPicture> prepared(requests.size());
+    bool opened = false;
+    RunBusy([&] {
+        TBusyGuard busy(*FView);
+        FStopRequested = false;
+        {
+            TPicturePrefetcher prefetcher(requests, LoadThreads);
+            const int total = int(requests.size());
+            for (std::size_t i = 0; i < requests.size(); ++i) {
+                while (!prefetcher.WaitFor(i, std::chrono::milliseconds(40)) && !FStopRequested)
+                    FView->Progress(int(i), total);
+                if (FStopRequested)
+                    return;
+                prepared[i] = prefetcher.Take(i);
+                FView->Progress(int(i + 1), total);
+            }
+        }
+        // Each layer's picture as it stands: made, then edited in order.
+        std::vector<std::unique_ptr<TBitmap32>> pictures(records.size());
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const TLayerSource& s = records[i]->Source;
+            if (s.Kind == TLayerSource::TKind::Text) {
+                pictures[i] = std::make_unique<TBitmap32>();
+                MakeTextPicture(s.Text, s.Font, *pictures[i]);
+            } else if (prepared[requestOf[i]].Loaded) {
+                pictures[i] = std::move(prepared[requestOf[i]].Bitmap);
+            } else {
+                continue;
+            }
+            for (TLayerEdit edit : s.Edits)
+                ApplyLayerEdit(*pictures[i], edit);
+        }
+        // What is left out, each file once; the list's entries that go, by index.
+        std::vector<bool> dropped(listCount, false);
+        std::vector<std::string> why;
+        const auto leaveOut = [&](const std::string& file, const std::string& reason) {
+            if (std::find(LeftOut.begin(), LeftOut.end(), file) != LeftOut.end())
+                return;
+            LeftOut.push_back(file);
+            why.push_back(reason);
+        };
+        for (std::size_t i = 0; i < listCount; ++i)
+            if (!prepared[i].Loaded) {
+                dropped[i] = true;
+                leaveOut(P.Pictures[i], prepared[i].Why);
+            }
+        for (std::size_t i = 0; i < records.size(); ++i)
+            if (!pictures[i])
+                leaveOut(records[i]->Source.File, prepared[requestOf[i]].Why);
+        // A picture layer's tag follows its entry as when the entries were deleted.
+        const auto tagAfter = [&](int Tag) {
+            if (Tag < 0)
+                return Tag;
+            int below = 0;
+            for (std::size_t i = 0; i < listCount && std::int64_t(i) < Tag; ++i)
+                below += dropped[i] ? 1 : 0;
+            if (std::size_t(Tag) < listCount && dropped[std::size_t(Tag)])
+                return -1;
+            return Tag - below;
+        };
+
+        // From here on the document changes.
+        RecordWholeChange("Open Project", [&] {
+            SetCanvas(P.Canvas.Width, P.Canvas.Height, P.Canvas.Background);
+            if (P.Canvas.Guides) {
+                const TGridLayout& g = P.Canvas.Grid;
+                DrawCellGuides(FCanvas, g.ColNumber, g.RowNumber, g.ResizeWidth, g.ResizeHeight,
+                               g.Space, kGuideColor);
+                FCanvasSource.Guides = true;
+                FCanvasSource.Grid = g;
+            }
+            const auto make = [&](std::size_t i) {
+                if (!pictures[i])
+                    return;
+                const TLayerRecord& r = *records[i];
+                TBitmapLayer* layer = nullptr;
+                if (r.Source.Kind == TLayerSource::TKind::Picture) {
+                    layer = AddPreparedLayer(std::move(pictures[i]), TPoint{0, 0},
+                                             tagAfter(r.Tag), r.Source);
+                    layer->SetLocation(r.Location);
+                } else {
+                    layer = AddTextPicture(*pictures[i], r.Location, r.Source);
+                    layer->Tag = r.Tag;
+                }
+                layer->Bitmap().SetMasterAlpha(std::uint8_t(r.Opacity));
+                layer->SetCropped(r.Cropped);
+                layer->SetScaled(r.Scaled);
+                layer->SetVisible(r.Visible);
+            };
+            const std::size_t flattened = P.Canvas.Flattened.size();
+            if (flattened > 0) {
+                for (std::size_t i = 0; i < flattened; ++i)
+                    make(i);
+                FlattenLayers();
+            }
+            for (std::size_t i = flattened; i < records.size(); ++i)
+                make(i);
+            SelectLayer(nullptr);
+            GridMode = P.GridMode;
+            PicFileList.clear();
+            ImgPicList.clear();
+            for (std::size_t i = 0; i < listCount; ++i)
+                if (!dropped[i]) {
+                    PicFileList.push_back(P.Pictures[i]);
+                    ImgPicList.push_back(ThumbnailImage(*prepared[i].Bitmap));
+                }
+            FBuiltLayout = P.Layout;
+            FView->PictureListChanged();
+            FView->ReapplyZoom();
+        });
+        // A document of its own: nothing to take back, nothing to save.
+        History.Clear();
+        Saved = true;
+        opened = true;
+        for (std::size_t i = 0; i < LeftOut.size(); ++i)
+            FView->PictureSkipped(LeftOut[i], why[i]);
+    });
+    FView->HistoryChanged();
+    return opened;
 }

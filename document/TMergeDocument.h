@@ -5,6 +5,7 @@
 #pragma once
 
 #include "document/TEditHistory.h"
+#include "document/uLayerSource.h"
 #include "engine/TBitmap.h"
 #include "engine/TBitmap32.h"
 #include "engine/TFont.h"
@@ -18,6 +19,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +63,7 @@ public:
 struct TIniOption;
 class TDocumentStep;
 struct TPictureState;
+struct TProject;
 class TTextLayer;
 
 // The layout and fitting values a rebuild works from. The document reads no
@@ -178,6 +181,8 @@ public:
     // every picture and earlier text. An error frees the layer and passes on,
     // nothing then being selected.
     TTextLayer* AddTextLayer(const QString& Text, TPoint Centre);
+    // The picture of a text layer: Text in Font with the transparent margin.
+    static void MakeTextPicture(const QString& Text, const TFont& Font, TBitmap32& Picture);
 
     // Adds the picture CurrentPicFile dropped onto CanvasPoint: in grid mode
     // fitted into the cell under the point and appended to PicFileList and
@@ -282,14 +287,67 @@ public:
     // Target, which takes the canvas's size. Layers are cut at the canvas edges.
     void RenderMergedPicture(TBitmap32& Target);
 
+    // ---- Where the layers and the canvas come from ----
+
+    // The source and edits of a layer the document made; null for any other.
+    const TLayerSource* LayerSource(const TCustomLayer* Layer) const;
+    // Layer as it stands, with its source (Unknown for a layer the document
+    // did not make).
+    TLayerRecord LayerRecordOf(const TBitmapLayer& Layer) const;
+    // What the canvas was made of: its size and colour, its guides and the
+    // layers flattened into it.
+    const TCanvasSource& CanvasSource() const { return FCanvasSource; }
+    // Puts back the source of a canvas and the layout it was built by, as a
+    // step brings back a former picture.
+    void RestoreCanvasSource(TCanvasSource Source, const TMergeLayout& Built);
+    // Mirrors or turns Layer's picture and adds Edit to its edits; TakeBackEdit
+    // applies the inverse and removes the last of them. Neither moves the layer.
+    void ApplyEdit(TBitmapLayer* Layer, TLayerEdit Edit);
+    void TakeBackEdit(TBitmapLayer* Layer, TLayerEdit Edit);
+
+    // ---- Projects ----
+
+    // The document as a project: its kind, the layout it was built by, the
+    // picture list, the canvas and every layer from the bottom up, with the
+    // files' full paths. Throws for a layer it cannot re-create.
+    TProject Project() const;
+    // Replaces the picture by Project (its files given by full paths): the
+    // canvas, the layers, the lists and the kind, the layout it was built by
+    // taken as the document's. Every picture is read and every text rendered
+    // before anything changes: a project whose canvas or cells cannot be held,
+    // or an error while they are made, changes nothing. A picture that cannot
+    // be read is left out (a list entry with it, the tags of the others
+    // following, as a deleted entry does), told to the view as skipped and
+    // named in LeftOut, which is empty when nothing was left out. The history starts empty and the
+    // document counts as saved. False, changing nothing, when a stop was
+    // asked for while the pictures were read.
+    bool OpenProject(const TProject& Project, std::vector<std::string>& LeftOut);
+    // The project file holds the document as it is now; ProjectSaved tells
+    // whether the history stands there again. MarkProjectUnsaved: the file
+    // holds none of the states of the history.
+    void MarkProjectSaved();
+    void MarkProjectUnsaved();
+    bool ProjectSaved() const { return History.IsSaved(TSaveMark::Project); }
+
     // "Dimension(px): <width> x <height>".
     static std::string DimensionStatusText(int Width, int Height);
     // The guide colour of empty cells.
     static constexpr TColor kGuideColor = 0xEEEEEE;
 
 private:
-    // Steps after loading: the prepared picture becomes the top layer at TopLeft.
-    void AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag);
+    // Steps after loading: the prepared picture, made from Source, becomes the
+    // top layer at TopLeft.
+    TBitmapLayer* AddPreparedLayer(std::unique_ptr<TBitmap32> Picture, TPoint TopLeft, int Tag,
+                                   TLayerSource Source);
+    // A new text layer over Picture, the text rendered by MakeTextPicture;
+    // placed at the top (the frame stays above it) and not selected.
+    TTextLayer* AddTextPicture(const TBitmap32& Picture, const TRectF& Location,
+                               TLayerSource Source);
+    // Remembers Layer's source for as long as the layer lives.
+    void SetLayerSource(TCustomLayer* Layer, TLayerSource Source);
+    // Paints every layer into the canvas and removes them, the visible ones
+    // joining the canvas's flattened layers.
+    void FlattenLayers();
     void Rebuild(const TMergeLayout& Layout);
     // Runs Work as one long operation: changes asked for meanwhile wait for
     // its end (also when it fails), and none starts inside another.
@@ -312,6 +370,10 @@ private:
     TDocumentView FNoView;
     TDocumentView* FView;
     TMergeLayout FBuiltLayout;
+    TCanvasSource FCanvasSource;
+    // The sources of the layers made here, kept while the layers live (they
+    // forget themselves when destroyed, also after the document has gone).
+    std::shared_ptr<std::map<const TCustomLayer*, TLayerSource>> FSources;
     bool FStopRequested = false;
     bool FBusy = false;
     // While a whole change is recorded: what it will take back to.

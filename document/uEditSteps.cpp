@@ -82,6 +82,8 @@ void TakePicture(TMergeDocument& Document, TPictureState& State) {
     }
     State.Canvas = std::make_unique<TBitmap32>();
     State.Canvas->Assign(Document.Canvas());
+    State.CanvasSource = Document.CanvasSource();
+    State.BuiltLayout = Document.BuiltLayout();
     State.HasPicture = true;
 }
 
@@ -96,6 +98,8 @@ void PutPicture(TMergeDocument& Document, TPictureState& State) {
         Document.Canvas().Assign(*State.Canvas);
         Document.Canvas().SetDrawMode(mode);
         State.Canvas.reset();
+        Document.RestoreCanvasSource(std::move(State.CanvasSource), State.BuiltLayout);
+        State.CanvasSource = TCanvasSource();
         State.HasPicture = false;
     }
     Document.PicFileList = State.Files;
@@ -150,45 +154,35 @@ private:
     std::vector<TCustomLayer*> FBefore, FAfter;
 };
 
-class TSelfInverseStep : public TDocumentStep {
+// The document applies the edit and keeps the layer's list of edits in step.
+class TLayerEditStep : public TDocumentStep {
 public:
-    TSelfInverseStep(TMergeDocument& D, TBitmapLayer* Layer, const std::string& Name,
-                     std::function<void(TBitmapLayer*)> Apply)
-        : TDocumentStep(D, Name), FLayer(Layer), FApply(std::move(Apply)) {}
-    void Undo() override { FApply(FLayer); }
-    void Redo() override { FApply(FLayer); }
+    TLayerEditStep(TMergeDocument& D, TBitmapLayer* Layer, TLayerEdit Edit, const std::string& Name)
+        : TDocumentStep(D, Name), FLayer(Layer), FEdit(Edit) {}
+    void Undo() override { FDocument.TakeBackEdit(FLayer, FEdit); }
+    void Redo() override { FDocument.ApplyEdit(FLayer, FEdit); }
     TCustomLayer* Touched(bool) const override { return FLayer; }
 
-private:
+protected:
     TBitmapLayer* FLayer;
-    std::function<void(TBitmapLayer*)> FApply;
+    TLayerEdit FEdit;
 };
 
-class TTurnStep : public TDocumentStep {
+class TTurnStep : public TLayerEditStep {
 public:
-    TTurnStep(TMergeDocument& D, TBitmapLayer* Layer, int QuarterTurns, const TRectF& Before,
+    TTurnStep(TMergeDocument& D, TBitmapLayer* Layer, TLayerEdit Edit, const TRectF& Before,
               const TRectF& After, const std::string& Name)
-        : TDocumentStep(D, Name), FLayer(Layer), FTurns(QuarterTurns), FBefore(Before),
-          FAfter(After) {}
+        : TLayerEditStep(D, Layer, Edit, Name), FBefore(Before), FAfter(After) {}
     void Undo() override {
-        Turn(4 - FTurns);
+        TLayerEditStep::Undo();
         FDocument.PlaceLayer(FLayer, FBefore);
     }
     void Redo() override {
-        Turn(FTurns);
+        TLayerEditStep::Redo();
         FDocument.PlaceLayer(FLayer, FAfter);
     }
-    TCustomLayer* Touched(bool) const override { return FLayer; }
 
 private:
-    void Turn(int Turns) {
-        if (Turns == 1)
-            FLayer->Bitmap().Rotate90();
-        else if (Turns == 3)
-            FLayer->Bitmap().Rotate270();
-    }
-    TBitmapLayer* FLayer;
-    int FTurns;
     TRectF FBefore, FAfter;
 };
 
@@ -391,16 +385,15 @@ std::unique_ptr<TDocumentStep> OrderStep(TMergeDocument& Document, TCustomLayer*
     return std::make_unique<TOrderStep>(Document, Layer, std::move(Before), std::move(After), Name);
 }
 
-std::unique_ptr<TDocumentStep> SelfInverseStep(TMergeDocument& Document, TBitmapLayer* Layer,
-                                               const std::string& Name,
-                                               std::function<void(TBitmapLayer*)> Apply) {
-    return std::make_unique<TSelfInverseStep>(Document, Layer, Name, std::move(Apply));
+std::unique_ptr<TDocumentStep> EditStep(TMergeDocument& Document, TBitmapLayer* Layer,
+                                        TLayerEdit Edit, const std::string& Name) {
+    return std::make_unique<TLayerEditStep>(Document, Layer, Edit, Name);
 }
 
 std::unique_ptr<TDocumentStep> TurnStep(TMergeDocument& Document, TBitmapLayer* Layer,
-                                        int QuarterTurns, const TRectF& Before,
+                                        TLayerEdit Edit, const TRectF& Before,
                                         const TRectF& After, const std::string& Name) {
-    return std::make_unique<TTurnStep>(Document, Layer, QuarterTurns, Before, After, Name);
+    return std::make_unique<TTurnStep>(Document, Layer, Edit, Before, After, Name);
 }
 
 std::unique_ptr<TDocumentStep> DeleteStep(TMergeDocument& Document,

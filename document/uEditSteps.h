@@ -6,6 +6,8 @@
 #pragma once
 
 #include "document/TEditHistory.h"
+#include "document/TMergeDocument.h"
+#include "document/uLayerSource.h"
 #include "engine/TLayers.h"
 
 #include <QImage>
@@ -16,9 +18,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-class TBitmap32;
-class TMergeDocument;
 
 class TDocumentStep : public TEditStep {
 public:
@@ -42,9 +41,12 @@ protected:
 
 // The picture as a whole: canvas, layers (bottom first, the frame left out),
 // the picture list and the kind of picture. While a state holds the layers
-// they are out of the document and owned here.
+// they are out of the document and owned here, with what the canvas was made
+// of and the layout it was built by.
 struct TPictureState {
     std::unique_ptr<TBitmap32> Canvas;
+    TCanvasSource CanvasSource;
+    TMergeLayout BuiltLayout;
     std::vector<std::unique_ptr<TCustomLayer>> Layers;
     std::vector<std::string> Files;
     std::vector<QImage> Thumbnails;
@@ -91,13 +93,12 @@ std::unique_ptr<TDocumentStep> ValueStep(TMergeDocument& Document, TCustomLayer*
 std::unique_ptr<TDocumentStep> OrderStep(TMergeDocument& Document, TCustomLayer* Layer,
                                          std::vector<TCustomLayer*> Before,
                                          std::vector<TCustomLayer*> After, const std::string& Name);
-// A flip or half turn of a layer's picture: taken back by doing it again.
-std::unique_ptr<TDocumentStep> SelfInverseStep(TMergeDocument& Document, TBitmapLayer* Layer,
-                                               const std::string& Name,
-                                               std::function<void(TBitmapLayer*)> Apply);
-// A quarter turn (1 clockwise, 3 anticlockwise) with the layer's locations.
+// A flip or half turn of a layer's picture, in place.
+std::unique_ptr<TDocumentStep> EditStep(TMergeDocument& Document, TBitmapLayer* Layer,
+                                        TLayerEdit Edit, const std::string& Name);
+// A quarter turn (Turn90 or Turn270) with the layer's locations.
 std::unique_ptr<TDocumentStep> TurnStep(TMergeDocument& Document, TBitmapLayer* Layer,
-                                        int QuarterTurns, const TRectF& Before,
+                                        TLayerEdit Edit, const TRectF& Before,
                                         const TRectF& After, const std::string& Name);
 // A layer taken out of the picture (it is handed over here), with the list
 // entry that went with it: Entry -1 for none.

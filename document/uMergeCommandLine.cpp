@@ -3,6 +3,7 @@
 #include "codecs/uCodecRegistry.h"
 #include "document/TMergeDocument.h"
 #include "document/uPictureFile.h"
+#include "document/uProjectFile.h"
 #include "layout/uGridGeometry.h"
 
 #include <QFileInfo>
@@ -83,6 +84,8 @@ struct TParseState {
     bool FormatGiven = false;
     bool GridOptions = false;
     bool EmptyOptions = false;
+    // An option of the layout both kinds share (the background).
+    bool LayoutOptions = false;
     // Explicit layout and output values apply after the settings file,
     // whatever their order on the line.
     std::vector<std::function<void(TIniOption&)>> Explicit;
@@ -115,6 +118,7 @@ template <std::int32_t TIniOption::*Field> void SetGridOption(TParseState& s, co
 
 const char* const kGrid = "Grid";
 const char* const kEmpty = "Empty canvas";
+const char* const kProject = "Project";
 const char* const kBoth = "Both";
 const char* const kOutput = "Output";
 
@@ -159,8 +163,14 @@ const std::vector<TOptionRow>& OptionTable() {
              s.EmptyOptions = true;
              s.Job.Placed.push_back(TPlacedPicture{v.A, v.B, v.Text});
          }},
+        {"--project", nullptr, K::Text, 0, 0, {}, kProject, "FILE",
+         "a saved project, with its own layout and pictures",
+         [](TParseState& s, const TArgValue& v) { s.Job.Project = v.Text; }},
         {"--bg", nullptr, K::Colour, 0, 0, {}, kBoth, "COLOUR", "background colour",
-         SetColour<&TIniOption::NewBg>},
+         [](TParseState& s, const TArgValue& v) {
+             s.LayoutOptions = true;
+             SetColour<&TIniOption::NewBg>(s, v);
+         }},
         {"--settings", nullptr, K::Text, 0, 0, {}, kBoth, "FILE",
          "take layout and output options from a Setup.ini;\noptions given here override it",
          [](TParseState& s, const TArgValue& v) { s.SettingsFile = v.Text; }},
@@ -295,7 +305,9 @@ std::string MergeUsage() {
         "  tessellon-merge [options] -o OUTPUT PICTURE...\n"
         "      a grid of cells, one picture in each\n"
         "  tessellon-merge --canvas WxH [--at X,Y PICTURE]... -o OUTPUT\n"
-        "      pictures at their own size on an empty canvas\n";
+        "      pictures at their own size on an empty canvas\n"
+        "  tessellon-merge --project FILE -o OUTPUT\n"
+        "      a saved project, the picture the desktop program saves of it\n";
     constexpr std::size_t kHelpColumn = 22;
     const char* group = nullptr;
     for (const TOptionRow& row : OptionTable()) {
@@ -415,6 +427,10 @@ TMergeJob ParseMergeArguments(const std::vector<std::string>& args) {
     if (job.Help)
         return job;
 
+    if (!job.Project.empty() && (state.EmptyOptions || state.GridOptions ||
+                                 state.LayoutOptions || !job.Files.empty()))
+        throw EUsageError("--project takes its layout and pictures from the project: give no "
+                          "layout options or pictures with it");
     if (state.EmptyOptions && (state.GridOptions || !job.Files.empty()))
         throw EUsageError("--canvas and --at make an empty canvas; grid options and a list of "
                           "pictures make a grid: use one or the other");
@@ -448,6 +464,8 @@ TMergeJob ParseMergeArguments(const std::vector<std::string>& args) {
 
 std::vector<std::string> MergeWarnings(const TMergeJob& job) {
     std::vector<std::string> warnings;
+    if (!job.Project.empty())
+        return warnings;
     if (job.GridMode) {
         const std::int64_t cells = CellCount(TGridLayout::FromOption(job.Option));
         const std::int64_t given = std::int64_t(job.Files.size());
@@ -473,6 +491,16 @@ int RunMergeJob(const TMergeJob& job, std::ostream& err,
         TBitmap32 canvas;
         TLayerCollection layers;
         TMergeDocument doc(canvas, layers, &view);
+        if (!job.Project.empty()) {
+            // What cannot be read is left out and listed as skipped.
+            std::vector<std::string> leftOut;
+            doc.OpenProject(ReadProjectFile(QString::fromStdString(job.Project)), leftOut);
+            TBitmap32 picture;
+            doc.RenderMergedPicture(picture);
+            WritePictureFile(QString::fromStdString(job.Output), job.Format, picture,
+                             SaveOptionsFromSettings(job.Option));
+            return view.Skipped > 0 ? kMergeSkipped : kMergeOk;
+        }
         doc.GridMode = job.GridMode;
         doc.PicFileList = job.GridMode ? job.Files : std::vector<std::string>();
         doc.RebuildPicture(layout);

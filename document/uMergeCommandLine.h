@@ -32,6 +32,8 @@ struct TMergeJob {
     TIniOption Option;
     std::vector<std::string> Files;     // grid mode, in cell order
     std::vector<TPlacedPicture> Placed; // empty mode, bottom first
+    // A saved project to render in place of a grid or a canvas; empty for none.
+    std::string Project;
     std::string Output;
     TSaveFormat Format = TSaveFormat::Jpeg;
 };

@@ -12,6 +12,7 @@
 #include "main/uErrorMessage.h"
 #include "main/uOpenPicturesDialog.h"
 #include "main/uProgramArguments.h"
+#include "main/uProjectCommands.h"
 #include "main/uSaveCommand.h"
 #include "main/uSaveDialog.h"
 #include "main/uTextInput.h"
@@ -114,6 +115,7 @@ TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFold
     };
     WireExplorer();
     WireTextInput();
+    WireProject();
 
     LoadSettings();
     RestoreWindow();
@@ -403,7 +405,7 @@ void TfrmMain::SetStatusPanelText(int Index, const QString& Text) {
 }
 
 void TfrmMain::RebuildPicture() {
-    FDocument->RebuildPicture(TMergeLayout::FromOption(IniOption));
+    FDocument->RebuildPicture(DocumentLayout());
 }
 
 void TfrmMain::PlacePictures(TBitmap32& /*Canvas*/, int Cols, int Rows, int CellWidth,
@@ -431,7 +433,7 @@ void TfrmMain::UpdateActions() {
 }
 
 void TfrmMain::ActExitExecute() {
-    if (!FDocument->Saved) {
+    if (!OfferToSaveProject() && !FDocument->Saved) {
         QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"),
                         QStringLiteral("A new picture has been created. Do you want to save now?"),
                         QMessageBox::Yes | QMessageBox::No, this);
@@ -708,10 +710,11 @@ void TfrmMain::HistoryChanged() {
     };
     show("ActUndo", "Undo", h.CanUndo(), h.UndoName());
     show("ActRedo", "Redo", h.CanRedo(), h.RedoName());
+    UpdateCaption();
 }
 
 void TfrmMain::ActAutoFitExecute() {
-    FDocument->AutoFitSelected(TMergeLayout::FromOption(IniOption));
+    FDocument->AutoFitSelected(DocumentLayout());
 }
 
 void TfrmMain::PictureListChanged() {
@@ -844,7 +847,7 @@ void TfrmMain::ActFileNewExecute() {
     const bool reloading = HoldReload();
     bool finished = false;
     try {
-        if (!FDocument->Saved) {
+        if (!OfferToSaveProject() && !FDocument->Saved) {
             QMessageBox box(
                 QMessageBox::Question, QStringLiteral("Confirmation"),
                 QStringLiteral("A new picture has been created. Do you want to save now?"),
@@ -868,6 +871,9 @@ void TfrmMain::ActFileNewExecute() {
     // The new picture replaces whatever the list was waiting to rebuild.
     CancelReload();
     MakeNewPicture();
+    // A new picture is no longer the project's.
+    Projects->Detach();
+    UpdateCaption();
 }
 
 void TfrmMain::MakeNewPicture() {
@@ -938,7 +944,14 @@ void TfrmMain::ActResetExecute() {
     const bool reloading = HoldReload();
     bool ok = false;
     try {
-        ok = frmReset->Execute();
+        // An open project's layout is reset, the user's settings stay.
+        if (Projects->Layout()) {
+            TMergeLayout layout = *Projects->Layout();
+            ok = EditLayoutInOption(IniOption, layout, [this] { return frmReset->Execute(); });
+            Projects->SetLayout(layout);
+        } else {
+            ok = frmReset->Execute();
+        }
     } catch (...) {
         ResumeReload(reloading);
         throw;
@@ -1130,4 +1143,78 @@ void TfrmMain::AddTextLayer(const QString& Text) {
     const TRect r = ImgView->ViewportRect();
     const TPoint middle{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
     FDocument->AddTextLayer(Text, ImgView->ViewToBitmap(middle));
+}
+
+// Project files
+
+void TfrmMain::WireProject() {
+    Projects = std::make_unique<TProjectCommands>(this, *FDocument);
+    FActions->SetHandler(QStringLiteral("ActOpenProject"), [this] { ActOpenProjectExecute(); });
+    FActions->SetHandler(QStringLiteral("ActSaveProject"), [this] { ActSaveProjectExecute(); });
+}
+
+void TfrmMain::UpdateCaption() {
+    if (!Projects)
+        return; // still being made
+    setWindowTitle(ProjectCaption(QString::fromLatin1(kProgramTitle) + QStringLiteral(" V") +
+                                      QString::fromLatin1(kProgramVersion),
+                                  Projects->File(), Projects->Unsaved()));
+}
+
+TMergeLayout TfrmMain::DocumentLayout() const {
+    return Projects && Projects->Layout() ? *Projects->Layout()
+                                          : TMergeLayout::FromOption(IniOption);
+}
+
+bool TfrmMain::OfferToSaveProject() {
+    if (!Projects->Attached())
+        return false;
+    if (!Projects->Unsaved())
+        return true;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"),
+                    QStringLiteral("The project \"%1\" has unsaved changes. Do you want to save "
+                                   "them now?")
+                        .arg(QFileInfo(Projects->File()).completeBaseName()),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    // A save that fails throws: the command that asked stops with its error.
+    if (box.exec() == QMessageBox::Yes)
+        Projects->SaveTo(Projects->File());
+    return true;
+}
+
+void TfrmMain::ActOpenProjectExecute() {
+    const bool reloading = HoldReload();
+    bool opened = false;
+    try {
+        if (!OfferToSaveProject() && !FDocument->Saved) {
+            QMessageBox box(
+                QMessageBox::Question, QStringLiteral("Confirmation"),
+                QStringLiteral("A new picture has been created. Do you want to save now?"),
+                QMessageBox::Yes | QMessageBox::No, this);
+            box.setDefaultButton(QMessageBox::Yes);
+            if (box.exec() == QMessageBox::Yes)
+                ActSaveExecute();
+        }
+        opened = Projects->Open(QString::fromStdString(IniOption.ScrIniPath));
+    } catch (...) {
+        ResumeReload(reloading);
+        UpdateCaption();
+        throw;
+    }
+    if (!opened) {
+        ResumeReload(reloading);
+        UpdateCaption();
+        return;
+    }
+    // The project replaces whatever the list was waiting to rebuild.
+    CancelReload();
+    LeftPanel->ShowPage(FDocument->GridMode ? 0 : 1);
+    UpdateActions();
+    UpdateCaption();
+}
+
+void TfrmMain::ActSaveProjectExecute() {
+    Projects->SaveAs();
+    UpdateCaption();
 }

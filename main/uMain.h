@@ -28,6 +28,7 @@ class TLeftPanel;
 class TMainActions;
 class TDesktopLauncher;
 class TOpenPicturesDialog;
+class TProjectCommands;
 class TSaveDialog;
 class QTimer;
 class TExplorerPanel;
@@ -172,6 +173,13 @@ public:
     TfrmWizard* frmWizard = nullptr;
     TfrmReset* frmReset = nullptr;
 
+    // Project files: "Open Project..." asks about unsaved changes first and
+    // makes the document the chosen project; "Save Project..." writes it.
+    void ActOpenProjectExecute();
+    void ActSaveProjectExecute();
+    // The project commands with their dialogs (tests set their hooks).
+    std::unique_ptr<TProjectCommands> Projects;
+
     TMainActions& ActMain() { return *FActions; }
     // The action named Name of ActMain, or null.
     QAction* Action(const QString& Name) const;
@@ -233,6 +241,16 @@ private:
     void WireTextInput();
     // Makes the reset dialog and the wizard and connects New and Reset.
     void WireNewAndReset();
+    // Makes the project commands and connects Open Project and Save Project.
+    void WireProject();
+    // The caption names the project and shows whether it has unsaved changes.
+    void UpdateCaption();
+    // With a project open, asks whether to save its unsaved changes and saves
+    // them on Yes; true when a project is open (the picture's question is then
+    // not asked).
+    bool OfferToSaveProject();
+    // The layout rebuilds go by: the open project's, else the settings'.
+    TMergeLayout DocumentLayout() const;
     // The reload timer holds its ticks while a layout dialog is open, so that
     // a half-typed value never rebuilds behind it: HoldReload stops it and
     // tells whether it ran, ResumeReload starts it again if it did.

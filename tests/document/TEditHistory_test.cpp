@@ -128,4 +128,30 @@ TEST(EditHistory, SavedFollowsTheHistory) {
     EXPECT_FALSE(small.IsSaved());
 }
 
+// The picture and the project are saved each on its own; a save of either
+// keeps the step after it apart, and a changed file marks no state at all.
+TEST(EditHistory, PictureAndProjectMarksAreIndependent) {
+    int v = 0;
+    TEditHistory h;
+    h.Push(std::make_unique<TAddStep>(v, 1, 0, true));
+    h.MarkSaved(TSaveMark::Project);
+    EXPECT_TRUE(h.IsSaved(TSaveMark::Project));
+    EXPECT_FALSE(h.IsSaved(TSaveMark::Picture));
+    h.Push(std::make_unique<TAddStep>(v, 2, 0, true));
+    EXPECT_EQ(h.Count(), 2u) << "the step after the project's save is not merged into it";
+    h.MarkSaved(TSaveMark::Picture);
+    EXPECT_FALSE(h.IsSaved(TSaveMark::Project));
+    h.Undo();
+    EXPECT_TRUE(h.IsSaved(TSaveMark::Project));
+    EXPECT_FALSE(h.IsSaved(TSaveMark::Picture));
+    h.MarkUnsaved(TSaveMark::Project);
+    EXPECT_FALSE(h.IsSaved(TSaveMark::Project));
+    h.Redo();
+    h.Undo();
+    EXPECT_FALSE(h.IsSaved(TSaveMark::Project));
+    h.Clear();
+    EXPECT_TRUE(h.IsSaved(TSaveMark::Project));
+    EXPECT_TRUE(h.IsSaved(TSaveMark::Picture));
+}
+
 } // namespace

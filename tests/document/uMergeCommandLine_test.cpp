@@ -46,6 +46,9 @@ TEST(MergeArguments, BadArgumentsAreUsageErrors) {
         {"-o", "o.png", "--bg", " 255"},               //
         {"-o", "o.png", "--quiet=yes"},                // a flag takes no value
         {"-o", "o.png", "--help=1"},                   //
+        {"-o", "o.png", "--project", "a.tessellon", "a.png"}, // a project has its own pictures
+        {"-o", "o.png", "--project", "a.tessellon", "--rows", "2"}, // and its own layout
+        {"-o", "o.png", "--project", "a.tessellon", "--bg", "#000000"},
     };
     for (const auto& args : cases) {
         std::string joined;

@@ -11,6 +11,7 @@
 #include "main/uLogWindow.h"
 #include "main/uMain.h"
 #include "main/uOpenPicturesDialog.h"
+#include "main/uProjectCommands.h"
 #include "main/uSaveDialog.h"
 #include "main/uTextInput.h"
 #include "settings/uIniOption.h"
@@ -197,6 +198,9 @@ protected:
         win->frmWizard->OpenPicDlg->Chooser = [](TPictureOpenDialog&, const QString&) {
             return false;
         };
+        win->Projects->SaveDlg->Chooser = [](TSaveDialog&) { return false; };
+        win->Projects->OpenDlg->Chooser = [](TPictureOpenDialog&, const QString&) { return false; };
+        win->Projects->FolderChooser = [](const QString&, QString&) { return false; };
         win->LogWindowServices.Printer = std::make_shared<TFakeLogPrinter>();
         win->LogWindowServices.SaveChooser = [](TSaveDialog&) { return false; };
         win->LogWindowServices.Run = [](TFoLog&) {};

@@ -47,8 +47,8 @@ QMenu* MainMenu(TfrmMain& win, const QString& title) {
 }
 
 TEST_F(Commands, EnabledStatesFollowTheDocument) {
-    const std::set<QString> canvas = {"ActSave", "ActDeletePicture", "ActAddText", "ActPictureUp",
-                                      "ActPictureDown"};
+    const std::set<QString> canvas = {"ActSave",      "ActSaveProject", "ActDeletePicture",
+                                      "ActAddText",   "ActPictureUp",   "ActPictureDown"};
     const std::set<QString> grid = {"ActReset", "ActAddPic", "ActDelPic", "ActUpPic", "ActDownPic"};
     auto win = Start();
 
@@ -137,6 +137,8 @@ TEST_F(Commands, MenusShowTheirActionsInOrder) {
             {"&File",
              {{"Create New Picture...", "ActFileNew"},
               {"Save Picture...", "ActSave"},
+              {"Open Project...", "ActOpenProject"},
+              {"Save Project...", "ActSaveProject"},
               {"-", nullptr},
               {"Exit", "ActExit"}}},
             {"&Edit",
@@ -461,17 +463,19 @@ TEST(CommandTable, EveryActionOnceWithItsShortcut) {
     std::set<std::string> names;
     for (const TActionSpec& spec : ActionTable())
         EXPECT_TRUE(names.insert(spec.Name).second) << spec.Name;
-    EXPECT_EQ(names.size(), 34u);
+    EXPECT_EQ(names.size(), 36u);
     EXPECT_EQ(std::string(ActionTable().front().Name), "ActFileNew");
     EXPECT_EQ(std::string(ActionTable().back().Name), "ActRedo");
     MainTestApp();
     QWidget owner;
     TMainActions actions(&owner);
     EXPECT_EQ(actions.objectName(), QStringLiteral("ActMain"));
-    EXPECT_EQ(owner.actions().size(), 34);
+    EXPECT_EQ(owner.actions().size(), 36);
     const std::vector<std::pair<const char*, QKeySequence>> keys = {
         {"ActFileNew", QKeySequence(Qt::CTRL | Qt::Key_N)},
         {"ActSave", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"ActOpenProject", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"ActSaveProject", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
         {"ActHelpManual", QKeySequence(Qt::Key_F1)},
         {"ActDelPic", QKeySequence(Qt::Key_Delete)},
         {"ActUndo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
@@ -479,7 +483,7 @@ TEST(CommandTable, EveryActionOnceWithItsShortcut) {
     int withShortcut = 0;
     for (QAction* a : actions.Actions())
         withShortcut += a->shortcut().isEmpty() ? 0 : 1;
-    EXPECT_EQ(withShortcut, 6);
+    EXPECT_EQ(withShortcut, 8);
     EXPECT_EQ(actions.Action(QStringLiteral("ActRedo"))->shortcuts().value(1),
               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     for (const auto& [name, key] : keys)
