@@ -25,6 +25,7 @@
 #include "layout/uWizard.h"
 #include "settings/uAppPaths.h"
 #include "settings/uIniOption.h"
+#include "settings/uOption.h"
 
 #include <QAction>
 #include <QApplication>
@@ -111,6 +112,7 @@ TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFold
     };
     WireExplorer();
     WireTextInput();
+    WireOptions();
 
     LoadSettings();
     RestoreWindow();
@@ -457,6 +459,21 @@ void TfrmMain::ActEditPicExecute() {
 void TfrmMain::ActAboutSoftExecute() {
     TfrmAbout about(this, QString::fromStdString(FAppFolder), *Launcher);
     about.exec();
+}
+
+// Options
+
+void TfrmMain::WireOptions() {
+    FActions->SetHandler(QStringLiteral("ActStandardOption"),
+                         [this] { ActStandardOptionExecute(); });
+}
+
+void TfrmMain::ActStandardOptionExecute() {
+    {
+        TfrmOption option(IniOption, FAppFolder, this);
+        option.exec();
+    }
+    CoolBarMain->setVisible(IniOption.ShowToolbar);
 }
 
 void TfrmMain::ActShowLogsExecute() {

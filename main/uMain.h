@@ -133,6 +133,8 @@ public:
     // Opens files, addresses and programs for the commands above; tests put
     // a recorder in its place.
     std::shared_ptr<TDesktopLauncher> Launcher;
+    // The options dialog; the tool bar follows ShowToolbar whenever it closes.
+    void ActStandardOptionExecute();
     // The log window with the entries of LogFileMain.
     void ActShowLogsExecute();
     // Empties the activity log and its file.
@@ -228,6 +230,8 @@ private:
     void WireTextInput();
     // Makes the reset dialog and the wizard and connects New and Reset.
     void WireNewAndReset();
+    // Connects "Standard Option".
+    void WireOptions();
     // The reload timer holds its ticks while a layout dialog is open, so that
     // a half-typed value never rebuilds behind it: HoldReload stops it and
     // tells whether it ran, ResumeReload starts it again if it did.
