@@ -7,6 +7,7 @@
 #include "CommUnit/TPictureOpenDialog.h"
 #include "CommUnit/TThumbnailViewer.h"
 #include "engine/TImgView32.h"
+#include "layout/uResetPic.h"
 #include "layout/uWizard.h"
 #include "main/TExplorerPanel.h"
 #include "main/TLeftPanel.h"
@@ -274,6 +275,10 @@ int main(int argc, char* argv[]) {
     win.LeftPanel->LayerOpacity->setValue(170);
     win.LeftPanel->lvPicList->SetSelectedIndex(4);
     Shot(&win, "grid.png");
+
+    // The grid's layout again, in the reset dialog; cancelled.
+    OnModal<TfrmReset>([&] { win.Action(QStringLiteral("ActReset"))->trigger(); },
+                       [&](TfrmReset& r) { Shot(&r, "reset.png"); });
 
     // A text over the grid, and the window it is typed in.
     win.Action(QStringLiteral("ActAddText"))->trigger();
