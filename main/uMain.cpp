@@ -27,7 +27,9 @@
 #include "layout/uWizard.h"
 #include "pictures/uPicLib.h"
 #include "settings/uAppPaths.h"
+#include "settings/uDesktopPicture.h"
 #include "settings/uIniOption.h"
+#include "settings/uOption.h"
 
 #include <QAction>
 #include <QApplication>
@@ -116,6 +118,7 @@ TfrmMain::TfrmMain(const std::string& SettingsFolder, const std::string& AppFold
     WireExplorer();
     WireTextInput();
     WireProject();
+    WireOptions();
 
     LoadSettings();
     RestoreWindow();
@@ -466,6 +469,21 @@ void TfrmMain::ActEditPicExecute() {
 void TfrmMain::ActAboutSoftExecute() {
     TfrmAbout about(this, QString::fromStdString(FAppFolder), *Launcher);
     about.exec();
+}
+
+// Options
+
+void TfrmMain::WireOptions() {
+    FActions->SetHandler(QStringLiteral("ActStandardOption"),
+                         [this] { ActStandardOptionExecute(); });
+}
+
+void TfrmMain::ActStandardOptionExecute() {
+    {
+        TfrmOption option(IniOption, FAppFolder, this);
+        option.exec();
+    }
+    CoolBarMain->setVisible(IniOption.ShowToolbar);
 }
 
 void TfrmMain::ActShowLogsExecute() {

@@ -135,6 +135,8 @@ public:
     // Opens files, addresses and programs for the commands above; tests put
     // a recorder in its place.
     std::shared_ptr<TDesktopLauncher> Launcher;
+    // The options dialog; the tool bar follows ShowToolbar whenever it closes.
+    void ActStandardOptionExecute();
     // The log window with the entries of LogFileMain.
     void ActShowLogsExecute();
     // Empties the activity log and its file.
@@ -251,6 +253,8 @@ private:
     bool OfferToSaveProject();
     // The layout rebuilds go by: the open project's, else the settings'.
     TMergeLayout DocumentLayout() const;
+    // Connects "Standard Option".
+    void WireOptions();
     // The reload timer holds its ticks while a layout dialog is open, so that
     // a half-typed value never rebuilds behind it: HoldReload stops it and
     // tells whether it ran, ResumeReload starts it again if it did.

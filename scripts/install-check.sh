@@ -29,6 +29,11 @@ done
 test -s "$prefix/share/icons/hicolor/scalable/apps/tessellon.svg"
 man -l "$prefix/share/man/man1/tessellon-merge.1" >/dev/null 2>&1 || test -s "$prefix/share/man/man1/tessellon-merge.1"
 
+echo "== the user manual"
+test -s "$prefix/share/tessellon/manual/index.html"
+test -s "$prefix/share/tessellon/manual/style.css"
+ls "$prefix/share/tessellon/manual/images/"*.png >/dev/null
+
 echo "== the package"
 (cd "$dir" && cpack -G DEB >/dev/null)
 deb=$(ls -1t "$dir"/tessellon_*.deb | head -n 1)

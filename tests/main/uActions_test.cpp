@@ -5,6 +5,7 @@
 #include "layout/uWizard.h"
 #include "main/TLeftPanel.h"
 #include "main/uMain.h"
+#include "settings/uOption.h"
 #include "tests/main/MainWindowFixture.h"
 
 #include <QAction>
@@ -127,9 +128,10 @@ TEST_F(Commands, EnabledStatesFollowTheDocument) {
 
 TEST_F(Commands, MenusShowTheirActionsInOrder) {
     auto win = Start();
-    // New and Reset open their dialogs, which are closed again at once.
+    // New, Reset and Options open their dialogs, which are closed again at once.
     TWhenModal<TfrmWizard> wizard([](TfrmWizard&) {});
     TWhenModal<TfrmReset> reset([](TfrmReset&) {});
+    TWhenModal<TfrmOption> options([](TfrmOption&) {});
     // Per menu: the item captions top to bottom ("-" a separator) and the action
     // each item runs.
     const std::vector<std::pair<const char*, std::vector<std::pair<const char*, const char*>>>>
@@ -258,9 +260,10 @@ TEST_F(Commands, MenusShowTheirActionsInOrder) {
 
 TEST_F(Commands, ToolBarButtonsShowAndRunTheirActions) {
     auto win = Start();
-    // New and Reset open their dialogs, which are closed again at once.
+    // New, Reset and Options open their dialogs, which are closed again at once.
     TWhenModal<TfrmWizard> wizard([](TfrmWizard&) {});
     TWhenModal<TfrmReset> reset([](TfrmReset&) {});
+    TWhenModal<TfrmOption> options([](TfrmOption&) {});
     struct Button {
         const char* Name;
         const char* Caption;
@@ -324,6 +327,7 @@ TEST_F(Commands, ToolBarButtonsShowAndRunTheirActions) {
         QTest::mouseClick(button, Qt::LeftButton);
         EXPECT_EQ(spy.count(), 1);
     }
+    EXPECT_TRUE(options.Ran);
     // A disabled action does not run from its button.
     win->ActMain().Update(TActionState());
     QSignalSpy save(win->Action(QStringLiteral("ActSave")), &QAction::triggered);
