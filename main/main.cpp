@@ -1,3 +1,4 @@
+#include "main/uErrorMessage.h"
 #include "main/uMain.h"
 #include "main/uProgramArguments.h"
 #include "main/uProgramIcon.h"
@@ -84,12 +85,14 @@ int main(int argc, char* argv[]) {
     CloseOnTerminationSignals(&frmMain);
     frmMain.show();
     // Pictures given on the command line (or by a file manager's "Open with")
-    // make a grid at once, once the window is up.
+    // make a grid at once, once the window is up; a project given opens.
     std::vector<std::string> args;
     for (const QString& arg : QCoreApplication::arguments().mid(1))
         args.push_back(arg.toStdString());
     const std::vector<std::string> pictures = PictureArguments(args);
     if (!pictures.empty())
-        QTimer::singleShot(0, &frmMain, [&frmMain, pictures] { frmMain.OpenPictures(pictures); });
+        QTimer::singleShot(0, &frmMain, [&frmMain, pictures] {
+            RunCommand(&frmMain, [&frmMain, &pictures] { frmMain.OpenPictures(pictures); });
+        });
     return app.exec();
 }

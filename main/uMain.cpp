@@ -927,6 +927,13 @@ void TfrmMain::MakeNewPicture() {
 }
 
 void TfrmMain::OpenPictures(const std::vector<std::string>& Files) {
+    // A saved project given by the file manager opens as the project; of
+    // several, the first one given.
+    const auto project = std::find_if(Files.begin(), Files.end(), IsProjectFileName);
+    if (project != Files.end()) {
+        OpenProjectFile(QString::fromStdString(*project));
+        return;
+    }
     // One readable picture is enough to go on; each is tried at a thumbnail's
     // small decode, and the search stops at the first that loads.
     const bool anyReadable = std::any_of(Files.begin(), Files.end(), [](const std::string& f) {
@@ -1225,6 +1232,20 @@ void TfrmMain::ActOpenProjectExecute() {
         UpdateCaption();
         return;
     }
+    ShowOpenedProject();
+}
+
+void TfrmMain::OpenProjectFile(const QString& File) {
+    try {
+        if (Projects->OpenFile(File))
+            ShowOpenedProject();
+    } catch (...) {
+        UpdateCaption();
+        throw;
+    }
+}
+
+void TfrmMain::ShowOpenedProject() {
     // The project replaces whatever the list was waiting to rebuild.
     CancelReload();
     LeftPanel->ShowPage(FDocument->GridMode ? 0 : 1);

@@ -164,7 +164,8 @@ public:
     // New and Reset.
     // Pictures given on the command line: a grid of them in the order given,
     // with the layout of the settings, as New makes one after its wizard. When
-    // none can be read, a message says so and the welcome page stays.
+    // none can be read, a message says so and the welcome page stays. A
+    // project among them is opened instead (the first one given).
     void OpenPictures(const std::vector<std::string>& Files);
     // The New command: offers to save an unsaved picture, then makes an empty
     // picture or a grid with the creation wizard.
@@ -179,6 +180,10 @@ public:
     // makes the document the chosen project; "Save Project..." writes it.
     void ActOpenProjectExecute();
     void ActSaveProjectExecute();
+    // Makes the document the project File without asking (a project given on
+    // the command line); a file that is no readable project throws with the
+    // reason, the document unchanged.
+    void OpenProjectFile(const QString& File);
     // The project commands with their dialogs (tests set their hooks).
     std::unique_ptr<TProjectCommands> Projects;
 
@@ -251,6 +256,8 @@ private:
     // them on Yes; true when a project is open (the picture's question is then
     // not asked).
     bool OfferToSaveProject();
+    // Shows the project just opened: its page, commands and caption.
+    void ShowOpenedProject();
     // The layout rebuilds go by: the open project's, else the settings'.
     TMergeLayout DocumentLayout() const;
     // Connects "Standard Option".

@@ -14,6 +14,10 @@
 
 const char* const ProjectFilter = "Tessellon Project (*.tessellon)|*.tessellon";
 
+bool IsProjectFileName(const std::string& File) {
+    return QString::fromStdString(File).endsWith(QStringLiteral(".tessellon"), Qt::CaseInsensitive);
+}
+
 QString ProjectCaption(const QString& ProgramTitle, const QString& ProjectFile, bool Unsaved) {
     if (ProjectFile.isEmpty())
         return ProgramTitle;

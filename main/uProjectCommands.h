@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 class QWidget;
 class TPictureOpenDialog;
@@ -17,6 +18,9 @@ class TSaveDialog;
 
 // The file types of the project dialogs.
 extern const char* const ProjectFilter;
+
+// Whether File is named as a project file (".tessellon" in any case).
+bool IsProjectFileName(const std::string& File);
 
 // The window title: the program's own, after the project's name and an
 // asterisk while the project lacks changes made since; the program's alone

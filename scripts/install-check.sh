@@ -23,6 +23,10 @@ file "$work/grid.png"
 echo "== desktop entry and metadata"
 desktop-file-validate "$prefix/share/applications/org.tessellon.Tessellon.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.tessellon.Tessellon.metainfo.xml"
+# The projects' file type is one the desktop's type database takes.
+cp -r "$prefix/share/mime" "$work/mime"
+update-mime-database "$work/mime" >/dev/null 2>&1
+grep -q 'application/x-tessellon-project' "$work/mime/globs2"
 for size in 16 22 24 32 48 64 128 256; do
   test -s "$prefix/share/icons/hicolor/${size}x${size}/apps/tessellon.png"
 done

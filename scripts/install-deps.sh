@@ -13,7 +13,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-liberation2 fonts-dejavu-core fontconfig
   xvfb xauth
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream shared-mime-info dpkg-dev file
 )
 
 "$(dirname "$0")/apt-ensure.sh" "${PACKAGES[@]}"

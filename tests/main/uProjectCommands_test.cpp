@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QStackedWidget>
 
 #include <sstream>
 
@@ -164,6 +165,38 @@ TEST_F(ProjectCommands, SavedInOneRunOpensInAnotherAsTheSamePicture) {
     next->close();
     EXPECT_TRUE(ReadSetupIni().contains(QStringLiteral("RowNumber=5")))
         << ReadSetupIni().toStdString();
+}
+
+TEST_F(ProjectCommands, AProjectGivenOnTheCommandLineOpens) {
+    auto win = Start();
+    EditedGrid(*win);
+    const QString saveAs = pictureDir.filePath(QStringLiteral("given.tessellon"));
+    SaveProjectAs(*win, saveAs);
+    // A file manager may hand over the name in any case.
+    const QString file = pictureDir.filePath(QStringLiteral("Given.TESSELLON"));
+    ASSERT_TRUE(QFile::rename(saveAs, file));
+    const auto saved = Render(*win);
+    win.reset();
+
+    auto next = Start();
+    // Pictures given with it are not added: the project is the document.
+    const std::vector<std::string> given = {Pictures(1)[0], file.toStdString(),
+                                            "/no/such/other.tessellon"};
+    TMessageBoxes boxes;
+    next->OpenPictures(given);
+    EXPECT_TRUE(boxes.Texts.isEmpty()) << boxes.Texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(SamePicture(*saved, *Render(*next), "given"));
+    EXPECT_EQ(next->windowTitle(), Caption(QStringLiteral("Given")));
+    EXPECT_EQ(next->PageListMain->currentWidget(), next->plImgView);
+    EXPECT_FALSE(Act(*next, "ActUndo")->isEnabled());
+
+    // One that cannot be read says why and leaves the welcome page.
+    auto third = Start();
+    const QString bad = pictureDir.filePath(QStringLiteral("bad.tessellon"));
+    WriteFile(bad, "GIF89a");
+    EXPECT_THROW(third->OpenPictures({bad.toStdString()}), std::exception);
+    EXPECT_EQ(third->PageListMain->currentWidget(), third->plWelcome);
+    EXPECT_TRUE(third->Document().PicFileList.empty());
 }
 
 TEST_F(ProjectCommands, ExitNewAndOpenAskAboutUnsavedProjectChanges) {
