@@ -446,6 +446,27 @@ std::size_t EndOfScanData(const std::uint8_t* data, std::size_t size, std::size_
     return size;
 }
 
+// The 0xFF of the first marker from at on, as libjpeg looks for one between
+// segments: bytes that make no marker (stuffed zeros among them) passed over
+// with a warning it tolerates, the last of a run of 0xFF taken. size when none
+// comes.
+std::size_t NextMarker(const std::uint8_t* data, std::size_t size, std::size_t at) {
+    while (at < size) {
+        const void* found = std::memchr(data + at, 0xFF, size - at);
+        if (found == nullptr)
+            return size;
+        at = std::size_t(static_cast<const std::uint8_t*>(found) - data);
+        while (at + 1 < size && data[at + 1] == 0xFF)
+            ++at;
+        if (at + 1 >= size)
+            return size;
+        if (data[at + 1] != 0)
+            return at;
+        at += 2;
+    }
+    return size;
+}
+
 // The stretches of a progressive file that a thumbnail at 1/8 reads, from start,
 // where libjpeg stopped after the first scan's header: every segment up to the
 // scan that completes the DC coefficients, less the AC scans of components that
@@ -464,10 +485,8 @@ std::vector<TByteSpan> DcScanSpans(const jpeg_decompress_struct& info, const std
     std::size_t at = EndOfScanData(data, size, start);
     std::vector<TByteSpan> spans{{data + start, at - start}};
     while (!progression.DcComplete()) {
-        std::size_t marker = at;
-        while (marker + 1 < size && data[marker + 1] == 0xFF)
-            ++marker;
-        if (marker + 2 > size || data[marker] != 0xFF)
+        const std::size_t marker = NextMarker(data, size, at);
+        if (marker + 2 > size)
             ThrowCorrupt("the file ends inside the picture");
         const std::uint8_t code = data[marker + 1];
         if (code == JPEG_EOI)

@@ -635,3 +635,35 @@ TEST(JpegThumbnail, ScansBeforeTheDcRefinementAreWatchedAsEver) {
         }
     }
 }
+
+TEST(JpegThumbnail, StrayBytesBetweenSegmentsPassAsWhenTheWholeFileIsRead) {
+    // libjpeg passes over bytes between two segments with a warning, so the
+    // whole file reads; read for a thumbnail at 1/8 it reads the same. The bytes
+    // go just before the second scan, after the tables sent for it.
+    JpegSpec spec = Photo(256, 192);
+    spec.Progressive = true;
+    spec.HalfChroma = true;
+    const Bytes whole = fixtures::WriteJpeg(spec);
+    const std::size_t second = Scans(whole).at(1).Begin;
+    const TDecodedPicture expected = DecodeForThumbnail(whole, {1, 1}, TJpegScale::Eighth);
+    const struct {
+        const char* Name;
+        Bytes Stray;
+    } cases[] = {
+        {"a zero", {0x00}},
+        {"a few bytes", {0x12, 0x34, 0x56}},
+        {"a stuffed zero", {0xFF, 0x00}},
+        {"a restart marker", {0xFF, 0xD3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Bytes file = whole;
+        file.insert(file.begin() + long(second), c.Stray.begin(), c.Stray.end());
+        ASSERT_EQ(DecodeAt(file, TJpegScale::Eighth).Width, 32) << "libjpeg reads it whole";
+        try {
+            EXPECT_EQ(DecodeForThumbnail(file, {1, 1}, TJpegScale::Eighth).Pixels, expected.Pixels);
+        } catch (const ECodecError& e) {
+            ADD_FAILURE() << e.what();
+        }
+    }
+}
