@@ -484,6 +484,16 @@ std::vector<TByteSpan> DcScanSpans(const jpeg_decompress_struct& info, const std
     progression.Add(components, info.comps_in_scan, info.Ss, info.Se, info.Ah, info.Al);
     std::size_t at = EndOfScanData(data, size, start);
     std::vector<TByteSpan> spans{{data + start, at - start}};
+    // Bytes that follow those kept last lengthen their stretch: a new one begins
+    // only after a scan passed over, so that a file of many short segments
+    // costs no memory for each.
+    const auto keep = [&](std::size_t from, std::size_t to) {
+        TByteSpan& last = spans.back();
+        if (last.Data + last.Size == data + from)
+            last.Size += to - from;
+        else
+            spans.push_back({data + from, to - from});
+    };
     while (!progression.DcComplete()) {
         const std::size_t marker = NextMarker(data, size, at);
         if (marker + 2 > size)
@@ -492,7 +502,7 @@ std::vector<TByteSpan> DcScanSpans(const jpeg_decompress_struct& info, const std
         if (code == JPEG_EOI)
             break; // the DC coefficients never completed: as far as they go
         if (code == 0x01 || (code >= JPEG_RST0 && code <= JPEG_RST0 + 7)) {
-            spans.push_back({data + marker, 2}); // no length: libjpeg judges it
+            keep(at, marker + 2); // no length: libjpeg judges it
             at = marker + 2;
             continue;
         }
@@ -503,7 +513,7 @@ std::vector<TByteSpan> DcScanSpans(const jpeg_decompress_struct& info, const std
             ThrowCorrupt("the file ends inside the picture");
         const std::size_t end = marker + 2 + length;
         if (code != 0xDA) { // tables and the like, for the scans kept
-            spans.push_back({data + marker, end - marker});
+            keep(at, end);
             at = end;
             continue;
         }
@@ -524,9 +534,10 @@ std::vector<TByteSpan> DcScanSpans(const jpeg_decompress_struct& info, const std
         }
         const std::uint8_t* band = header + 1 + 2 * count;
         progression.Add(components, count, band[0], band[1], band[2] >> 4, band[2] & 15);
-        at = EndOfScanData(data, size, end);
+        const std::size_t scanEnd = EndOfScanData(data, size, end);
         if (band[0] == 0 || shown)
-            spans.push_back({data + marker, at - marker});
+            keep(at, scanEnd); // with the stray bytes before it, as libjpeg would read them
+        at = scanEnd;
     }
     spans.push_back({kEnd, 2});
     return spans;
