@@ -254,10 +254,14 @@ void SpanSourceNothing(j_decompress_ptr) {}
 
 boolean SpanSourceFill(j_decompress_ptr cinfo) {
     TSpanSource* source = reinterpret_cast<TSpanSource*>(cinfo->src);
-    if (source->Next < source->Count) {
-        source->Pub.next_input_byte = source->Spans[source->Next].Data;
-        source->Pub.bytes_in_buffer = source->Spans[source->Next].Size;
-        ++source->Next;
+    while (source->Next < source->Count) {
+        const TByteSpan& span = source->Spans[source->Next++];
+        // libjpeg takes a byte from every refill it is told succeeded: an empty
+        // one would leave it counting down from zero, reading on past the file.
+        if (span.Size == 0)
+            continue;
+        source->Pub.next_input_byte = span.Data;
+        source->Pub.bytes_in_buffer = span.Size;
         return TRUE;
     }
     // Past the end: what libjpeg's own memory source does, a warning that

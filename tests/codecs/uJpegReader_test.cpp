@@ -6,6 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#ifdef __unix__
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 using fixtures::Bytes;
 using fixtures::JpegSpec;
 
@@ -667,3 +674,51 @@ TEST(JpegThumbnail, StrayBytesBetweenSegmentsPassAsWhenTheWholeFileIsRead) {
         }
     }
 }
+
+#ifdef __unix__
+TEST(JpegThumbnail, AFirstScanWithoutDataReadsNothingPastTheEnd) {
+    // An arithmetic-coded progressive file (running into a marker is no damage
+    // there) whose first scan has no data and is followed straight by a luma AC
+    // scan, which a thumbnail at 1/8 passes over; the file ends inside the scan
+    // that completes the DC. It lies just before a page that cannot be read: a
+    // byte read past its end ends the process.
+    JpegSpec spec = Photo(256, 192);
+    spec.Progressive = true;
+    spec.Arithmetic = true;
+    const Bytes whole = fixtures::WriteJpeg(spec);
+    const std::vector<ScanSpan> scans = Scans(whole);
+    std::size_t last = 0; // the scan that completes the DC
+    for (std::size_t i = 0; i < scans.size(); ++i)
+        if (scans[i].Ss == 0)
+            last = i;
+    ASSERT_GT(last, 1u);
+    ASSERT_NE(scans[1].Ss, 0);
+    const auto dataOf = [&](const ScanSpan& scan) {
+        return scan.Begin + 2 + (std::size_t(whole[scan.Begin + 2]) << 8 | whole[scan.Begin + 3]);
+    };
+    Bytes file(whole.begin(), whole.begin() + long(dataOf(scans[0])));
+    file.insert(file.end(), whole.begin() + long(scans[1].Begin),
+                whole.begin() + long(dataOf(scans[last]) + 1));
+    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+    const std::size_t pages = (file.size() + page - 1) / page;
+    void* mapped = mmap(nullptr, (pages + 1) * page, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapped, MAP_FAILED);
+    std::uint8_t* guard = static_cast<std::uint8_t*>(mapped) + pages * page;
+    ASSERT_EQ(mprotect(guard, page, PROT_NONE), 0);
+    std::uint8_t* at = guard - file.size();
+    std::memcpy(at, file.data(), file.size());
+    const auto decode = [&] {
+        TDecodeOptions options;
+        options.JpegScale = TJpegScale::Eighth;
+        options.ThumbnailNeeds = [](int, int) { return TThumbnailSize{1, 1}; };
+        try {
+            DecodeJpeg(at, file.size(), options);
+        } catch (const ECodecError&) {
+        }
+        std::exit(0);
+    };
+    EXPECT_EXIT(decode(), ::testing::ExitedWithCode(0), "");
+    munmap(mapped, (pages + 1) * page);
+}
+#endif
