@@ -1159,7 +1159,8 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
             } else {
                 continue;
             }
-            for (TLayerEdit edit : s.Edits)
+            // However long the list, at most a mirror and a turn.
+            for (TLayerEdit edit : NetLayerEdits(s.Edits))
                 ApplyLayerEdit(*pictures[i], edit);
         }
         // What is left out, each file once; the list's entries that go, by index.
