@@ -1108,6 +1108,31 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
         }
     if (!refusal.empty())
         throw std::runtime_error(refusal);
+    // The layers' pixels together, counted as they become known: the cells
+    // and the texts now, the pictures at their own size as they are read.
+    std::uint64_t layerPixels = 0;
+    const auto countPixels = [&](std::int64_t Width, std::int64_t Height) {
+        if (Width > 0 && Height > 0)
+            layerPixels = std::min(layerPixels + std::uint64_t(Width) * std::uint64_t(Height),
+                                   kProjectLayerPixels + 1);
+        if (layerPixels > kProjectLayerPixels)
+            throw std::runtime_error(
+                "The layers of the project would take more than the " +
+                std::to_string(kProjectLayerPixels) +
+                " pixels a merge may hold together; it is not opened.");
+    };
+    for (const TLayerRecord* record : records) {
+        const TLayerSource& s = record->Source;
+        if (s.Kind == TLayerSource::TKind::Picture && s.Fitted) {
+            countPixels(s.CellWidth, s.CellHeight);
+        } else if (s.Kind == TLayerSource::TKind::Text) {
+            // The size MakeTextPicture gives it, measured without drawing.
+            TBitmap32 measure;
+            measure.SetFont(s.Font);
+            const TSize extent = measure.TextExtent(s.Text);
+            countPixels(std::int64_t(extent.cx) + 20, std::int64_t(extent.cy) + 20);
+        }
+    }
 
     // Every picture and text first, while the document stays as it is: the
     // list's thumbnails, then the layers' pictures (the flattened ones first).
@@ -1144,6 +1169,8 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
                 if (FStopRequested)
                     return;
                 prepared[i] = prefetcher.Take(i);
+                if (i >= listCount && !requests[i].Fit && prepared[i].Loaded)
+                    countPixels(prepared[i].Bitmap->Width(), prepared[i].Bitmap->Height());
                 FView->Progress(int(i + 1), total);
             }
         }

@@ -332,6 +332,35 @@ TEST_F(Projects, ACanvasTooLargeChangesNothing) {
     hugeCell.Layers[0].Source.Fitted = true;
     hugeCell.Layers[0].Source.CellWidth = hugeCell.Layers[0].Source.CellHeight = 1 << 30;
     EXPECT_THROW(doc.OpenProject(hugeCell, leftOut), std::runtime_error);
+    // Each layer within what a picture holds, but together far more: many
+    // cells of the largest size, or many texts at the largest font.
+    TProject manyCells = kept;
+    TLayerRecord cell;
+    cell.Source.Kind = TLayerSource::TKind::Picture;
+    cell.Source.File = Picture("small.png", 2, 2);
+    cell.Source.Fitted = true;
+    cell.Source.CellWidth = cell.Source.CellHeight = 1 << 15;
+    cell.Location = TRectF{0, 0, 10, 10};
+    manyCells.Layers.assign(8, cell);
+    TProject manyTexts = kept;
+    TLayerRecord text;
+    text.Source.Kind = TLayerSource::TKind::Text;
+    text.Source.Text = QString(20, QLatin1Char('W'));
+    text.Source.Font.Name = QStringLiteral("Liberation Sans");
+    text.Source.Font.Size = 4096;
+    text.Location = TRectF{0, 0, 10, 10};
+    text.Tag = kTextLayerTag;
+    manyTexts.Layers.assign(40, text);
+    for (const TProject* tooMany : {&manyCells, &manyTexts}) {
+        try {
+            doc.OpenProject(*tooMany, leftOut);
+            ADD_FAILURE() << "opened";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("pixels a merge may hold together"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
     EXPECT_TRUE(doc.Project() == kept);
     EXPECT_EQ(doc.History.Count(), steps);
     EXPECT_TRUE(SamePicture(*before, *Render(doc), "unchanged"));
