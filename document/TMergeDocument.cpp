@@ -1219,8 +1219,14 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
             return Tag - below;
         };
 
-        // From here on the document changes.
-        RecordWholeChange("Open Project", [&] {
+        // From here on the document changes. The picture from before is kept
+        // aside (as a whole change keeps it for its step) so that a failure
+        // part-way can put it back; nothing is recorded, as the history starts
+        // anew.
+        TPictureState before;
+        TakeLists(*this, before);
+        FWholeBefore = &before;
+        const auto change = [&] {
             SetCanvas(P.Canvas.Width, P.Canvas.Height, P.Canvas.Background);
             if (P.Canvas.Guides) {
                 const TGridLayout& g = P.Canvas.Grid;
@@ -1267,7 +1273,19 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
             FBuiltLayout = P.Layout;
             FView->PictureListChanged();
             FView->ReapplyZoom();
-        });
+        };
+        try {
+            change();
+        } catch (...) {
+            FWholeBefore = nullptr;
+            // What was made goes; the former picture, once taken aside, comes
+            // back with the lists.
+            if (before.HasPicture)
+                ClearLayersKept();
+            PutPicture(*this, before);
+            throw;
+        }
+        FWholeBefore = nullptr;
         // A document of its own: nothing to take back, nothing to save.
         History.Clear();
         Saved = true;

@@ -366,6 +366,39 @@ TEST_F(Projects, ACanvasTooLargeChangesNothing) {
     EXPECT_TRUE(SamePicture(*before, *Render(doc), "unchanged"));
 }
 
+// A failure after the document has begun to change (here the view, once)
+// puts back the picture, the lists and the history as they were.
+TEST_F(Projects, AFailureWhileTheProjectIsPutInPlaceChangesNothing) {
+    struct TFailingView : TDocumentView {
+        bool Fail = false;
+        void ReapplyZoom() override {
+            if (Fail) {
+                Fail = false;
+                throw std::runtime_error("view failed");
+            }
+        }
+    } view;
+    TBitmap32 otherCanvas;
+    TLayerCollection otherLayers;
+    TMergeDocument other(otherCanvas, otherLayers, &view);
+    EditedGrid();
+    std::vector<std::string> leftOut;
+    ASSERT_TRUE(other.OpenProject(doc.Project(), leftOut));
+    other.SelectLayer(otherLayers.Items(0));
+    other.TurnSelected(1);
+    const TProject kept = other.Project();
+    const auto before = Render(other);
+    TProject next = kept;
+    next.Canvas.Background = 0xFF102030u;
+    next.Layers.pop_back();
+    view.Fail = true;
+    EXPECT_THROW(other.OpenProject(next, leftOut), std::runtime_error);
+    EXPECT_TRUE(other.Project() == kept);
+    EXPECT_TRUE(SamePicture(*before, *Render(other), "unchanged"));
+    EXPECT_EQ(other.History.Count(), 1u);
+    EXPECT_EQ(other.History.UndoName(), "Rotate 90\u00B0");
+}
+
 // The command line renders a project into the picture the document saves,
 // and refuses a file that is not a project without writing anything.
 TEST_F(Projects, TheCommandLineRendersTheSamePicture) {
