@@ -1207,16 +1207,17 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
         for (std::size_t i = 0; i < records.size(); ++i)
             if (!pictures[i])
                 leaveOut(records[i]->Source.File, prepared[requestOf[i]].Why);
-        // A picture layer's tag follows its entry as when the entries were deleted.
+        // A picture layer's tag follows its entry as when the entries were
+        // deleted. droppedBefore[i]: how many of the first i entries go.
+        std::vector<int> droppedBefore(listCount + 1, 0);
+        for (std::size_t i = 0; i < listCount; ++i)
+            droppedBefore[i + 1] = droppedBefore[i] + (dropped[i] ? 1 : 0);
         const auto tagAfter = [&](int Tag) {
             if (Tag < 0)
                 return Tag;
-            int below = 0;
-            for (std::size_t i = 0; i < listCount && std::int64_t(i) < Tag; ++i)
-                below += dropped[i] ? 1 : 0;
             if (std::size_t(Tag) < listCount && dropped[std::size_t(Tag)])
                 return -1;
-            return Tag - below;
+            return Tag - droppedBefore[std::min(std::size_t(Tag), listCount)];
         };
 
         // From here on the document changes. The picture from before is kept
