@@ -1108,8 +1108,9 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
         }
     if (!refusal.empty())
         throw std::runtime_error(refusal);
-    // The layers' pixels together, counted as they become known: the cells
-    // and the texts now, the pictures at their own size as they are read.
+    // The pixels of the layers and of the list's thumbnails together, counted
+    // as they become known: the thumbnails, cells and texts now, the pictures
+    // at their own size as they are read.
     std::uint64_t layerPixels = 0;
     const auto countPixels = [&](std::int64_t Width, std::int64_t Height) {
         if (Width > 0 && Height > 0)
@@ -1117,10 +1118,12 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
                                    kProjectLayerPixels + 1);
         if (layerPixels > kProjectLayerPixels)
             throw std::runtime_error(
-                "The layers of the project would take more than the " +
+                "The pictures of the project would take more than the " +
                 std::to_string(kProjectLayerPixels) +
                 " pixels a merge may hold together; it is not opened.");
     };
+    for (std::size_t i = 0; i < P.Pictures.size(); ++i)
+        countPixels(kThumbnailWidth, kThumbnailHeight);
     for (const TLayerRecord* record : records) {
         const TLayerSource& s = record->Source;
         if (s.Kind == TLayerSource::TKind::Picture && s.Fitted) {

@@ -351,7 +351,13 @@ TEST_F(Projects, ACanvasTooLargeChangesNothing) {
     text.Location = TRectF{0, 0, 10, 10};
     text.Tag = kTextLayerTag;
     manyTexts.Layers.assign(40, text);
-    for (const TProject* tooMany : {&manyCells, &manyTexts}) {
+    // A list so long that its thumbnails alone would be too many.
+    TProject longList = kept;
+    longList.Pictures.assign(kProjectLayerPixels / (TMergeDocument::kThumbnailWidth *
+                                                    TMergeDocument::kThumbnailHeight) +
+                                 1,
+                             "missing.png");
+    for (const TProject* tooMany : {&manyCells, &manyTexts, &longList}) {
         try {
             doc.OpenProject(*tooMany, leftOut);
             ADD_FAILURE() << "opened";
