@@ -1108,6 +1108,34 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
         }
     if (!refusal.empty())
         throw std::runtime_error(refusal);
+    // The pixels of the layers and of the list's thumbnails together, counted
+    // as they become known: the thumbnails, cells and texts now, the pictures
+    // at their own size as they are read.
+    std::uint64_t layerPixels = 0;
+    const auto countPixels = [&](std::int64_t Width, std::int64_t Height) {
+        if (Width > 0 && Height > 0)
+            layerPixels = std::min(layerPixels + std::uint64_t(Width) * std::uint64_t(Height),
+                                   kProjectLayerPixels + 1);
+        if (layerPixels > kProjectLayerPixels)
+            throw std::runtime_error(
+                "The pictures of the project would take more than the " +
+                std::to_string(kProjectLayerPixels) +
+                " pixels a merge may hold together; it is not opened.");
+    };
+    for (std::size_t i = 0; i < P.Pictures.size(); ++i)
+        countPixels(kThumbnailWidth, kThumbnailHeight);
+    for (const TLayerRecord* record : records) {
+        const TLayerSource& s = record->Source;
+        if (s.Kind == TLayerSource::TKind::Picture && s.Fitted) {
+            countPixels(s.CellWidth, s.CellHeight);
+        } else if (s.Kind == TLayerSource::TKind::Text) {
+            // The size MakeTextPicture gives it, measured without drawing.
+            TBitmap32 measure;
+            measure.SetFont(s.Font);
+            const TSize extent = measure.TextExtent(s.Text);
+            countPixels(std::int64_t(extent.cx) + 20, std::int64_t(extent.cy) + 20);
+        }
+    }
 
     // Every picture and text first, while the document stays as it is: the
     // list's thumbnails, then the layers' pictures (the flattened ones first).
@@ -1144,6 +1172,8 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
                 if (FStopRequested)
                     return;
                 prepared[i] = prefetcher.Take(i);
+                if (i >= listCount && !requests[i].Fit && prepared[i].Loaded)
+                    countPixels(prepared[i].Bitmap->Width(), prepared[i].Bitmap->Height());
                 FView->Progress(int(i + 1), total);
             }
         }
@@ -1159,7 +1189,8 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
             } else {
                 continue;
             }
-            for (TLayerEdit edit : s.Edits)
+            // However long the list, at most a mirror and a turn.
+            for (TLayerEdit edit : NetLayerEdits(s.Edits))
                 ApplyLayerEdit(*pictures[i], edit);
         }
         // What is left out, each file once; the list's entries that go, by index.
@@ -1179,20 +1210,27 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
         for (std::size_t i = 0; i < records.size(); ++i)
             if (!pictures[i])
                 leaveOut(records[i]->Source.File, prepared[requestOf[i]].Why);
-        // A picture layer's tag follows its entry as when the entries were deleted.
+        // A picture layer's tag follows its entry as when the entries were
+        // deleted. droppedBefore[i]: how many of the first i entries go.
+        std::vector<int> droppedBefore(listCount + 1, 0);
+        for (std::size_t i = 0; i < listCount; ++i)
+            droppedBefore[i + 1] = droppedBefore[i] + (dropped[i] ? 1 : 0);
         const auto tagAfter = [&](int Tag) {
             if (Tag < 0)
                 return Tag;
-            int below = 0;
-            for (std::size_t i = 0; i < listCount && std::int64_t(i) < Tag; ++i)
-                below += dropped[i] ? 1 : 0;
             if (std::size_t(Tag) < listCount && dropped[std::size_t(Tag)])
                 return -1;
-            return Tag - below;
+            return Tag - droppedBefore[std::min(std::size_t(Tag), listCount)];
         };
 
-        // From here on the document changes.
-        RecordWholeChange("Open Project", [&] {
+        // From here on the document changes. The picture from before is kept
+        // aside (as a whole change keeps it for its step) so that a failure
+        // part-way can put it back; nothing is recorded, as the history starts
+        // anew.
+        TPictureState before;
+        TakeLists(*this, before);
+        FWholeBefore = &before;
+        const auto change = [&] {
             SetCanvas(P.Canvas.Width, P.Canvas.Height, P.Canvas.Background);
             if (P.Canvas.Guides) {
                 const TGridLayout& g = P.Canvas.Grid;
@@ -1239,7 +1277,19 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
             FBuiltLayout = P.Layout;
             FView->PictureListChanged();
             FView->ReapplyZoom();
-        });
+        };
+        try {
+            change();
+        } catch (...) {
+            FWholeBefore = nullptr;
+            // What was made goes; the former picture, once taken aside, comes
+            // back with the lists.
+            if (before.HasPicture)
+                ClearLayersKept();
+            PutPicture(*this, before);
+            throw;
+        }
+        FWholeBefore = nullptr;
         // A document of its own: nothing to take back, nothing to save.
         History.Clear();
         Saved = true;

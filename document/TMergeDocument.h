@@ -315,6 +315,7 @@ public:
     // canvas, the layers, the lists and the kind, the layout it was built by
     // taken as the document's. Every picture is read and every text rendered
     // before anything changes: a project whose canvas or cells cannot be held,
+    // whose layers and thumbnails together take more than kProjectLayerPixels,
     // or an error while they are made, changes nothing. A picture that cannot
     // be read is left out (a list entry with it, the tags of the others
     // following, as a deleted entry does), told to the view as skipped and

@@ -28,6 +28,41 @@ void ApplyLayerEdit(TBitmap32& Picture, TLayerEdit Edit, bool Inverse) {
     }
 }
 
+std::vector<TLayerEdit> NetLayerEdits(const std::vector<TLayerEdit>& Edits) {
+    // The edits so far as a horizontal mirror (or none) followed by Turns
+    // quarter turns clockwise. A mirror after a turn is the mirror before
+    // the opposite turn; a vertical mirror is a horizontal one and a half turn.
+    bool mirrored = false;
+    int turns = 0;
+    for (TLayerEdit e : Edits)
+        switch (e) {
+        case TLayerEdit::FlipHorizontal:
+            mirrored = !mirrored;
+            turns = (4 - turns) % 4;
+            break;
+        case TLayerEdit::FlipVertical:
+            mirrored = !mirrored;
+            turns = (6 - turns) % 4;
+            break;
+        case TLayerEdit::Turn90:
+            turns = (turns + 1) % 4;
+            break;
+        case TLayerEdit::Turn180:
+            turns = (turns + 2) % 4;
+            break;
+        case TLayerEdit::Turn270:
+            turns = (turns + 3) % 4;
+            break;
+        }
+    std::vector<TLayerEdit> net;
+    if (mirrored)
+        net.push_back(TLayerEdit::FlipHorizontal);
+    const TLayerEdit turn[] = {TLayerEdit::Turn90, TLayerEdit::Turn180, TLayerEdit::Turn270};
+    if (turns > 0)
+        net.push_back(turn[turns - 1]);
+    return net;
+}
+
 bool SameGrid(const TGridLayout& A, const TGridLayout& B) {
     return A.RowNumber == B.RowNumber && A.ColNumber == B.ColNumber &&
            A.ResizeWidth == B.ResizeWidth && A.ResizeHeight == B.ResizeHeight &&

@@ -23,6 +23,9 @@ enum class TLayerEdit { FlipHorizontal, FlipVertical, Turn90, Turn180, Turn270 }
 // Applies Edit to Picture, or its inverse when Inverse.
 class TBitmap32;
 void ApplyLayerEdit(TBitmap32& Picture, TLayerEdit Edit, bool Inverse = false);
+// Edits made one after another come to at most a mirror and a turn: the
+// edits that give the same picture as all of Edits in order, at most two.
+std::vector<TLayerEdit> NetLayerEdits(const std::vector<TLayerEdit>& Edits);
 
 struct TLayerSource {
     enum class TKind {

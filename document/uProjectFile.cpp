@@ -494,16 +494,29 @@ TProject ReadProjectBytes(const QByteArray& Bytes, const QString& ProjectFile) {
 }
 
 TProject ReadProjectFile(const QString& ProjectFile) {
+    // A pipe or a device is never opened: the open would wait for a writer,
+    // and a read might never end.
+    const QFileInfo info(ProjectFile);
+    if (info.exists() && !info.isFile())
+        throw EProjectError(QStringLiteral("Cannot open the project \"%1\": it is not a file.")
+                                .arg(NativeName(ProjectFile))
+                                .toStdString());
     QFile f(ProjectFile);
     if (!f.open(QIODevice::ReadOnly))
         throw EProjectError(QStringLiteral("Cannot open the project \"%1\": %2.")
                                 .arg(NativeName(ProjectFile), f.errorString())
                                 .toStdString());
+    const auto tooLarge = [&] {
+        return EProjectError(QStringLiteral("\"%1\" is too large to be a Tessellon project.")
+                                 .arg(NativeName(ProjectFile))
+                                 .toStdString());
+    };
     if (f.size() > kProjectFileLimit)
-        throw EProjectError(QStringLiteral("\"%1\" is too large to be a Tessellon project.")
-                                .arg(NativeName(ProjectFile))
-                                .toStdString());
-    const QByteArray bytes = f.readAll();
+        throw tooLarge();
+    // Read up to the limit whatever the size said: a file may grow meanwhile.
+    const QByteArray bytes = f.read(kProjectFileLimit + 1);
+    if (bytes.size() > kProjectFileLimit)
+        throw tooLarge();
     if (f.error() != QFileDevice::NoError)
         throw EProjectError(QStringLiteral("Cannot read the project \"%1\": %2.")
                                 .arg(NativeName(ProjectFile), f.errorString())

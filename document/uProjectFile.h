@@ -28,6 +28,10 @@ constexpr int kProjectFormatVersion = 1;
 extern const char* const kProjectExtension; // ".tessellon"
 // The largest file read as a project.
 constexpr qint64 kProjectFileLimit = qint64(64) << 20;
+// The most pixels the layers of an opened project (those flattened into the
+// canvas too) and the thumbnails of its list may have together: four of the
+// largest pictures, so that a small file cannot ask for the memory of thousands.
+constexpr std::uint64_t kProjectLayerPixels = 4 * MaxBitmap32Pixels;
 
 struct TProject {
     // A grid (true) or an empty canvas.

@@ -332,9 +332,77 @@ TEST_F(Projects, ACanvasTooLargeChangesNothing) {
     hugeCell.Layers[0].Source.Fitted = true;
     hugeCell.Layers[0].Source.CellWidth = hugeCell.Layers[0].Source.CellHeight = 1 << 30;
     EXPECT_THROW(doc.OpenProject(hugeCell, leftOut), std::runtime_error);
+    // Each layer within what a picture holds, but together far more: many
+    // cells of the largest size, or many texts at the largest font.
+    TProject manyCells = kept;
+    TLayerRecord cell;
+    cell.Source.Kind = TLayerSource::TKind::Picture;
+    cell.Source.File = Picture("small.png", 2, 2);
+    cell.Source.Fitted = true;
+    cell.Source.CellWidth = cell.Source.CellHeight = 1 << 15;
+    cell.Location = TRectF{0, 0, 10, 10};
+    manyCells.Layers.assign(8, cell);
+    TProject manyTexts = kept;
+    TLayerRecord text;
+    text.Source.Kind = TLayerSource::TKind::Text;
+    text.Source.Text = QString(20, QLatin1Char('W'));
+    text.Source.Font.Name = QStringLiteral("Liberation Sans");
+    text.Source.Font.Size = 4096;
+    text.Location = TRectF{0, 0, 10, 10};
+    text.Tag = kTextLayerTag;
+    manyTexts.Layers.assign(40, text);
+    // A list so long that its thumbnails alone would be too many.
+    TProject longList = kept;
+    longList.Pictures.assign(kProjectLayerPixels / (TMergeDocument::kThumbnailWidth *
+                                                    TMergeDocument::kThumbnailHeight) +
+                                 1,
+                             "missing.png");
+    for (const TProject* tooMany : {&manyCells, &manyTexts, &longList}) {
+        try {
+            doc.OpenProject(*tooMany, leftOut);
+            ADD_FAILURE() << "opened";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("pixels a merge may hold together"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
     EXPECT_TRUE(doc.Project() == kept);
     EXPECT_EQ(doc.History.Count(), steps);
     EXPECT_TRUE(SamePicture(*before, *Render(doc), "unchanged"));
+}
+
+// A failure after the document has begun to change (here the view, once)
+// puts back the picture, the lists and the history as they were.
+TEST_F(Projects, AFailureWhileTheProjectIsPutInPlaceChangesNothing) {
+    struct TFailingView : TDocumentView {
+        bool Fail = false;
+        void ReapplyZoom() override {
+            if (Fail) {
+                Fail = false;
+                throw std::runtime_error("view failed");
+            }
+        }
+    } view;
+    TBitmap32 otherCanvas;
+    TLayerCollection otherLayers;
+    TMergeDocument other(otherCanvas, otherLayers, &view);
+    EditedGrid();
+    std::vector<std::string> leftOut;
+    ASSERT_TRUE(other.OpenProject(doc.Project(), leftOut));
+    other.SelectLayer(otherLayers.Items(0));
+    other.TurnSelected(1);
+    const TProject kept = other.Project();
+    const auto before = Render(other);
+    TProject next = kept;
+    next.Canvas.Background = 0xFF102030u;
+    next.Layers.pop_back();
+    view.Fail = true;
+    EXPECT_THROW(other.OpenProject(next, leftOut), std::runtime_error);
+    EXPECT_TRUE(other.Project() == kept);
+    EXPECT_TRUE(SamePicture(*before, *Render(other), "unchanged"));
+    EXPECT_EQ(other.History.Count(), 1u);
+    EXPECT_EQ(other.History.UndoName(), "Rotate 90\u00B0");
 }
 
 // The command line renders a project into the picture the document saves,

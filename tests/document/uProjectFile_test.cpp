@@ -10,8 +10,14 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -193,6 +199,42 @@ TEST(ProjectFile, WrittenSafelyAndOnlyWhenEveryLayerCanBeKept) {
     } catch (const EProjectError& e) {
         EXPECT_NE(std::string(e.what()).find("Cannot open the project"), std::string::npos);
     }
+}
+
+// A pipe or a device named as a project is refused without reading it: an
+// open would wait for a writer, and a read would never end.
+TEST(ProjectFile, APipeIsRefusedUnread) {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("pipe.tessellon"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // Feeds whoever opens the pipe more than a project may hold, so that a
+    // reader that does open it fails rather than waits.
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        while (!done) {
+            const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                continue;
+            }
+            ::fcntl(fd, F_SETFL, 0);
+            const std::string spaces(1 << 20, ' ');
+            for (qint64 sent = 0; sent <= kProjectFileLimit && !done; sent += qint64(spaces.size()))
+                if (::write(fd, spaces.data(), spaces.size()) < 0)
+                    break;
+            ::close(fd);
+            return;
+        }
+    });
+    std::string message;
+    try {
+        ReadProjectFile(pipe);
+    } catch (const EProjectError& e) {
+        message = e.what();
+    }
+    done = true;
+    writer.join();
+    EXPECT_EQ(message, "Cannot open the project \"" + pipe.toStdString() + "\": it is not a file.");
 }
 
 TEST(ProjectFile, MissingFilesAreFoundByNameInAnotherFolder) {
