@@ -657,6 +657,18 @@ QImage TBitmap32::WrapBits() {
 TSize TBitmap32::TextExtent(const QString& Text) const {
     RequireGuiApplication();
     const QFontMetrics Metrics(FFont.ToQFont());
+    // Widths are summed in 26.6 fixed point, which wraps around above 2^25
+    // pixels. A line that might come near is measured in pieces small enough
+    // to be exact, the total in 64 bits.
+    const std::int64_t widest = std::max({Metrics.maxWidth(), Metrics.height(), 1});
+    if (widest * Text.size() >= kLongestTextLine) {
+        const qsizetype piece = std::max<qsizetype>(1, kLongestTextLine / 4 / widest);
+        std::int64_t width = 0;
+        for (qsizetype i = 0; i < Text.size() && width < kLongestTextLine; i += piece)
+            width += std::max(0, Metrics.horizontalAdvance(Text.mid(i, piece)));
+        if (width >= kLongestTextLine)
+            throw std::runtime_error("The text is too long to be drawn at this size.");
+    }
     return TSize{Metrics.horizontalAdvance(Text), Metrics.height()};
 }
 

@@ -201,6 +201,9 @@ public:
     TFont& Font() { return FFont; }
     const TFont& Font() const { return FFont; }
     void SetFont(const TFont& Value) { FFont = Value; }
+    // The size of one line of Text in Font. A line wider than kLongestTextLine
+    // pixels throws: the font engine's fixed-point widths would wrap around.
+    static constexpr int kLongestTextLine = 1 << 24;
     TSize TextExtent(const QString& Text) const;
     int TextWidth(const QString& Text) const { return TextExtent(Text).cx; }
     int TextHeight(const QString& Text) const { return TextExtent(Text).cy; }

@@ -50,6 +50,27 @@ TEST_F(TextTest, ExtentGrowsWithTheTextAndTheFont) {
     EXPECT_LT(B.TextHeight(QStringLiteral("W")), One.cy);
 }
 
+TEST_F(TextTest, ALineTooWideToMeasureIsRefusedNotWrappedAround) {
+    TBitmap32 B;
+    B.Font().Name = QStringLiteral("Arial");
+    B.Font().Size = 3072; // a 4096-pixel em
+    const int one = B.TextWidth(QStringLiteral("W"));
+    ASSERT_GT(one, 1000);
+    // Long, but well inside what can be measured: exact as in one piece.
+    const QString fair(400, QLatin1Char('W'));
+    EXPECT_EQ(B.TextWidth(fair), 400 * one);
+    // Tens of thousands of wide letters would sum past the fixed-point range.
+    const QString huge(100000, QLatin1Char('W'));
+    EXPECT_THROW(B.TextExtent(huge), std::runtime_error);
+    TBitmap32 target;
+    target.SetSize(4, 4);
+    target.SetFont(B.Font());
+    EXPECT_THROW(target.PaintText(0, 0, huge, 0, 0xFF000000), std::runtime_error);
+    // Many narrow letters at a small size stay measurable.
+    B.Font().Size = 8;
+    EXPECT_GT(B.TextWidth(QString(100000, QLatin1Char('i'))), 0);
+}
+
 TEST_F(TextTest, PaintTextTurnsCoverageIntoAlphaOfTheColour) {
     const QString Text = QStringLiteral("Hello");
     TBitmap32 B;
