@@ -67,22 +67,27 @@ void TakeLists(const TMergeDocument& Document, TPictureState& State) {
 
 void TakePicture(TMergeDocument& Document, TPictureState& State) {
     TakeLists(Document, State);
-    Document.SelectLayer(nullptr);
+    // What can fail (copies, memory) is done while the layers are still in the
+    // document, so that a failure leaves the picture as it was.
+    auto canvas = std::make_unique<TBitmap32>();
+    canvas->Assign(Document.Canvas());
+    TCanvasSource canvasSource = Document.CanvasSource();
     TLayerCollection& layers = Document.Layers();
+    State.Layers.clear();
+    State.Layers.reserve(std::size_t(layers.Count()));
+    Document.SelectLayer(nullptr);
     // The frame is the document's own; it is made again at the next selection.
     if (Document.RubberBand) {
         delete Document.RubberBand;
         Document.RubberBand = nullptr;
     }
-    State.Layers.clear();
     while (layers.Count() > 0) {
         TCustomLayer* layer = layers.Items(0);
         layer->SetCollection(nullptr);
         State.Layers.emplace_back(layer);
     }
-    State.Canvas = std::make_unique<TBitmap32>();
-    State.Canvas->Assign(Document.Canvas());
-    State.CanvasSource = Document.CanvasSource();
+    State.Canvas = std::move(canvas);
+    State.CanvasSource = std::move(canvasSource);
     State.BuiltLayout = Document.BuiltLayout();
     State.HasPicture = true;
 }
