@@ -861,21 +861,24 @@ void TfrmMain::ResumeReload(bool WasRunning) {
         ReloadTimer->start();
 }
 
+void TfrmMain::OfferToSaveFirst() {
+    if (OfferToSaveProject() || FDocument->Saved)
+        return;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"),
+                    QStringLiteral("A new picture has been created. Do you want to save now?"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    // A save that fails throws, ending the command that asked with its error;
+    // a cancelled save dialog goes on.
+    if (box.exec() == QMessageBox::Yes)
+        ActSaveExecute();
+}
+
 void TfrmMain::ActFileNewExecute() {
     const bool reloading = HoldReload();
     bool finished = false;
     try {
-        if (!OfferToSaveProject() && !FDocument->Saved) {
-            QMessageBox box(
-                QMessageBox::Question, QStringLiteral("Confirmation"),
-                QStringLiteral("A new picture has been created. Do you want to save now?"),
-                QMessageBox::Yes | QMessageBox::No, this);
-            box.setDefaultButton(QMessageBox::Yes);
-            // A save that fails ends New here with its error; a cancelled
-            // save dialog goes on to the wizard.
-            if (box.exec() == QMessageBox::Yes)
-                ActSaveExecute();
-        }
+        OfferToSaveFirst();
         finished = frmWizard->Execute();
     } catch (...) {
         ResumeReload(reloading);
@@ -1212,15 +1215,7 @@ void TfrmMain::ActOpenProjectExecute() {
     const bool reloading = HoldReload();
     bool opened = false;
     try {
-        if (!OfferToSaveProject() && !FDocument->Saved) {
-            QMessageBox box(
-                QMessageBox::Question, QStringLiteral("Confirmation"),
-                QStringLiteral("A new picture has been created. Do you want to save now?"),
-                QMessageBox::Yes | QMessageBox::No, this);
-            box.setDefaultButton(QMessageBox::Yes);
-            if (box.exec() == QMessageBox::Yes)
-                ActSaveExecute();
-        }
+        OfferToSaveFirst();
         opened = Projects->Open(QString::fromStdString(IniOption.ScrIniPath));
     } catch (...) {
         ResumeReload(reloading);

@@ -256,6 +256,9 @@ private:
     // them on Yes; true when a project is open (the picture's question is then
     // not asked).
     bool OfferToSaveProject();
+    // Before New or Open Project replaces the document: asks about unsaved
+    // project changes, or else about an unsaved picture, and saves on Yes.
+    void OfferToSaveFirst();
     // Shows the project just opened: its page, commands and caption.
     void ShowOpenedProject();
     // The layout rebuilds go by: the open project's, else the settings'.
