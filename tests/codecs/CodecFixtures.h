@@ -283,6 +283,16 @@ struct JpegSpec {
     std::vector<jpeg_scan_info> Scans; // a progression of its own; empty: the library's
 };
 
+// A photo of one colour, Width x Height, as RGB samples.
+inline JpegSpec PlainJpeg(int Width, int Height, std::uint8_t R, std::uint8_t G, std::uint8_t B) {
+    JpegSpec spec;
+    spec.Width = Width;
+    spec.Height = Height;
+    for (int i = 0; i < Width * Height; ++i)
+        spec.Samples.insert(spec.Samples.end(), {R, G, B});
+    return spec;
+}
+
 inline Bytes WriteJpeg(const JpegSpec& spec) {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};

@@ -12,23 +12,14 @@
 
 namespace {
 
-fixtures::JpegSpec Plain(int Width, int Height, std::uint8_t R, std::uint8_t G, std::uint8_t B) {
-    fixtures::JpegSpec spec;
-    spec.Width = Width;
-    spec.Height = Height;
-    for (int i = 0; i < Width * Height; ++i)
-        spec.Samples.insert(spec.Samples.end(), {R, G, B});
-    return spec;
-}
-
 TEST(DocumentThumbnails, GridCellShowsThePhotoWhereTheListShowsItsEmbeddedThumbnail) {
     QTemporaryDir dir;
     // A blue photo that an 1/8 read fits into a cell of 240 x 220, with a red
     // embedded thumbnail of the cell's size.
-    fixtures::JpegSpec photo = Plain(1920, 1760, 0, 0, 255);
+    fixtures::JpegSpec photo = fixtures::PlainJpeg(1920, 1760, 0, 0, 255);
     photo.Progressive = true;
-    photo.Exif =
-        fixtures::MakeExifWithThumbnail(1, fixtures::WriteJpeg(Plain(240, 220, 255, 0, 0)));
+    photo.Exif = fixtures::MakeExifWithThumbnail(
+        1, fixtures::WriteJpeg(fixtures::PlainJpeg(240, 220, 255, 0, 0)));
     const std::string file = dir.filePath("photo.jpg").toStdString();
     fixtures::WriteFile(file, fixtures::WriteJpeg(photo));
 

@@ -15,16 +15,6 @@ namespace {
 
 using fixtures::Bytes;
 
-// A photo of one colour, Width x Height, as RGB samples.
-fixtures::JpegSpec Plain(int Width, int Height, std::uint8_t R, std::uint8_t G, std::uint8_t B) {
-    fixtures::JpegSpec spec;
-    spec.Width = Width;
-    spec.Height = Height;
-    for (int i = 0; i < Width * Height; ++i)
-        spec.Samples.insert(spec.Samples.end(), {R, G, B});
-    return spec;
-}
-
 jpeg_scan_info AllComponents(int Ss, int Se) {
     return jpeg_scan_info{3, {0, 1, 2, 0}, Ss, Se, 0, 0};
 }
@@ -105,9 +95,9 @@ std::vector<Route> Routes() {
 TEST_F(ThumbnailLoad, EmbeddedThumbnailShowsOnlyInThumbnails) {
     // A blue photo turned a quarter by its EXIF block, whose thumbnail is red:
     // whichever shows tells which was read.
-    fixtures::JpegSpec photo = Plain(640, 480, 0, 0, 255);
-    photo.Exif =
-        fixtures::MakeExifWithThumbnail(6, fixtures::WriteJpeg(Plain(160, 120, 255, 0, 0)));
+    fixtures::JpegSpec photo = fixtures::PlainJpeg(640, 480, 0, 0, 255);
+    photo.Exif = fixtures::MakeExifWithThumbnail(
+        6, fixtures::WriteJpeg(fixtures::PlainJpeg(160, 120, 255, 0, 0)));
     const std::string file = Write("photo.jpg", fixtures::WriteJpeg(photo));
     for (const Route& route : Routes()) {
         SCOPED_TRACE(route.Name);
@@ -127,7 +117,7 @@ TEST_F(ThumbnailLoad, EmbeddedThumbnailShowsOnlyInThumbnails) {
 TEST_F(ThumbnailLoad, DcScansAloneServeOnlyThumbnails) {
     // A progressive photo read at 1/8 for the box, cut after its DC scan: only a
     // reader that stops after the DC scans gets a picture out of it.
-    fixtures::JpegSpec photo = Plain(1280, 960, 200, 40, 40);
+    fixtures::JpegSpec photo = fixtures::PlainJpeg(1280, 960, 200, 40, 40);
     photo.Scans = {AllComponents(0, 0), OneComponent(0, 1, 63), OneComponent(1, 1, 63),
                    OneComponent(2, 1, 63)};
     const Bytes whole = fixtures::WriteJpeg(photo);
