@@ -238,6 +238,20 @@ TColor ResolvedColor(TColor Color) {
     return PlainColor(Color);
 }
 
+// The request that reads File for a picture layer: fitted into a cell of
+// CellWidth x CellHeight by FitType on FillColor when Fit, else at its own size.
+TPrefetchRequest PictureRequest(const std::string& File, bool Fit, int CellWidth, int CellHeight,
+                                int FitType, TColor FillColor) {
+    TPrefetchRequest request;
+    request.File = File;
+    request.Fit = Fit;
+    request.CellWidth = CellWidth;
+    request.CellHeight = CellHeight;
+    request.FitType = FitType;
+    request.FillColor = ResolvedColor(FillColor);
+    return request;
+}
+
 // What a picture layer prepared by Request is made from.
 TLayerSource PictureSource(const TPrefetchRequest& Request) {
     TLayerSource source;
@@ -267,16 +281,11 @@ void TMergeDocument::PlacePictures(const TGridLayout& layout, int FitType, TColo
 
     // Pictures are read and fitted ahead on worker threads; the layers are made
     // here, in list order, so tags, order and skipping are those of one thread.
-    std::vector<TPrefetchRequest> requests(count);
-    const TColor fill = ResolvedColor(FillColor);
-    for (std::size_t i = 0; i < count; ++i) {
-        requests[i].File = Files[i];
-        requests[i].Fit = GridMode;
-        requests[i].CellWidth = layout.ResizeWidth;
-        requests[i].CellHeight = layout.ResizeHeight;
-        requests[i].FitType = FitType;
-        requests[i].FillColor = fill;
-    }
+    std::vector<TPrefetchRequest> requests;
+    requests.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        requests.push_back(PictureRequest(Files[i], GridMode, layout.ResizeWidth,
+                                          layout.ResizeHeight, FitType, FillColor));
     TPicturePrefetcher prefetcher(requests, LoadThreads);
     for (std::size_t i = 0; i < count && !FStopRequested; ++i) {
         // The window stays responsive while a slow picture is read.
@@ -298,13 +307,8 @@ void TMergeDocument::PlacePictures(const TGridLayout& layout, int FitType, TColo
 
 void TMergeDocument::AddPictureLayer(const std::string& FileName, TPoint TopLeft, int CellWidth,
                                      int CellHeight, int Tag, int FitType, TColor FillColor) {
-    TPrefetchRequest request;
-    request.File = FileName;
-    request.Fit = GridMode;
-    request.CellWidth = CellWidth;
-    request.CellHeight = CellHeight;
-    request.FitType = FitType;
-    request.FillColor = ResolvedColor(FillColor);
+    const TPrefetchRequest request =
+        PictureRequest(FileName, GridMode, CellWidth, CellHeight, FitType, FillColor);
     TPreparedPicture prepared;
     PreparePicture(request, prepared);
     if (prepared.Error)
@@ -992,13 +996,9 @@ bool TMergeDocument::DropPicture(TPoint CanvasPoint) {
         return false;
     DropPoint = place.TopLeft;
 
-    TPrefetchRequest request;
-    request.File = file;
-    request.Fit = GridMode;
-    request.CellWidth = layout.Grid.ResizeWidth;
-    request.CellHeight = layout.Grid.ResizeHeight;
-    request.FitType = layout.ResizeType;
-    request.FillColor = ResolvedColor(layout.FillColor);
+    const TPrefetchRequest request =
+        PictureRequest(file, GridMode, layout.Grid.ResizeWidth, layout.Grid.ResizeHeight,
+                       layout.ResizeType, layout.FillColor);
     TPreparedPicture picture;
     PreparePicture(request, picture);
     if (picture.Error)
@@ -1148,15 +1148,9 @@ bool TMergeDocument::OpenProject(const TProject& P, std::vector<std::string>& Le
         const TLayerSource& s = records[i]->Source;
         if (s.Kind != TLayerSource::TKind::Picture)
             continue;
-        TPrefetchRequest request;
-        request.File = s.File;
-        request.Fit = s.Fitted;
-        request.CellWidth = s.CellWidth;
-        request.CellHeight = s.CellHeight;
-        request.FitType = s.FitType;
-        request.FillColor = ResolvedColor(s.FillColor);
         requestOf[i] = requests.size();
-        requests.push_back(request);
+        requests.push_back(
+            PictureRequest(s.File, s.Fitted, s.CellWidth, s.CellHeight, s.FitType, s.FillColor));
     }
     std::vector<TPreparedPicture> prepared(requests.size());
     bool opened = false;
